@@ -1,0 +1,37 @@
+#ifndef CUSTOMPLOTWIDGET_H
+#define CUSTOMPLOTWIDGET_H
+
+#include <QColor>
+#include <QFrame>
+#include <QVector>
+
+class QCustomPlot;
+class QResizeEvent;
+
+// The last minute of concentration as a line scrolling to the left, one point
+// per poll. The axes follow a fixed rule and are never scaled to the data.
+class CustomPlotWidget : public QFrame
+{
+    Q_OBJECT
+public:
+    explicit CustomPlotWidget(QWidget *parent = nullptr);
+
+    double upperBound = 100.0;
+
+    void setupPlot();
+    void setColor(QColor color);
+    void AddPnt(double value, double key);
+    void PlotClear();
+
+    QCustomPlot *plotArea() const { return plot; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QCustomPlot *plot = nullptr;
+    QVector<double> timeValues;
+    QVector<double> concentrationValues;
+};
+
+#endif // CUSTOMPLOTWIDGET_H

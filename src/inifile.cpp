@@ -1,0 +1,6 @@
+#include "inifile.h"
+
+SaveRecord save = {};
+
+bool FileLoad() { return false; }
+void FileSave() {}

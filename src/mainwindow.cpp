@@ -1,0 +1,116 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+#include <QPixmap>
+
+#include "customplotwidget.h"
+#include "inifile.h"
+
+QString dir;
+int xPos = 0;
+
+namespace {
+const char *const kButtonStyle = "QPushButton { text-align: left; padding-left: 15px; }";
+const char *const kTabStyle = "QTabBar::tab { height: 50px; width: 160px;}";
+const QSize kIconSize(32, 32);
+}
+
+MainWindow::MainWindow(QWidget *parent)
+    : QMainWindow(parent), ui(new Ui_MainWindow)
+{
+    ui->setupUi(this);
+    setWindowTitle(tr("Зорвел конфигуратор v0.04"));
+
+    unitNames = {"%Об.д", "ppm", "ppb", "%НКПР", "мг/м3", "мкг/м3", "", ""};
+
+    fillPortList();
+
+    if (FileLoad()) {
+        ui->cComPort->setCurrentIndex(save.portIndex);
+        ui->tabWidget->setCurrentIndex(save.tabIndex);
+        ui->sbMB_Adr->setValue(save.slaveAddress);
+    }
+
+    accent = QColor(25, 94, 172, 255);
+
+    plot = new CustomPlotWidget(ui->dChart);
+    plot->setColor(accent);
+    plot->setGeometry(0, 0, ui->dChart->width(), ui->dChart->height());
+
+    connect(&timer, &QTimer::timeout, this, &MainWindow::Timer);
+
+    ui->tabWidget->setTabIcon(0, colorizeIcon(":/icons/params.png", accent));
+    ui->tabWidget->setTabIcon(1, colorizeIcon(":/icons/settings.png", accent));
+    const QIcon calliper = colorizeIcon(":/icons/kalibrovka.png", accent);
+    ui->tabWidget->setTabIcon(2, calliper);
+    ui->tabWidget->setTabIcon(3, calliper);
+    ui->tabWidget->setTabText(2, tr("Калибровка\nпо газу"));
+    ui->tabWidget->setTabText(3, tr("Калибровка\nпо току"));
+
+    const struct { QPushButton *button; const char *icon; } commands[] = {
+        {ui->Start, ":/icons/start.png"},
+        {ui->Stop, ":/icons/stop.png"},
+        {ui->Reload, ":/icons/reload.png"},
+        {ui->Write, ":/icons/write.png"},
+        {ui->Export, ":/icons/save.png"},
+        {ui->Import, ":/icons/load.png"},
+        // The pictures are crossed on purpose: the button that leads into
+        // service mode shows the worker who is still at work.
+        {ui->mode_service, ":/icons/working.png"},
+        {ui->mode_working, ":/icons/service.png"},
+    };
+    for (const auto &command : commands) {
+        command.button->setIcon(colorizeIcon(command.icon, accent));
+        command.button->setIconSize(kIconSize);
+        command.button->setStyleSheet(kButtonStyle);
+    }
+    ui->Exit->setIcon(colorizeIcon(":/icons/exit.png", accent));
+    ui->Exit->setIconSize(kIconSize);
+
+    ui->tabWidget->setStyleSheet(kTabStyle);
+    ui->tabWidget->setIconSize(kIconSize);
+
+    CtrlEnable(false);
+    CalibCtrlDisable(true);
+    ui->CalibZeroStart->setEnabled(true);
+    ui->CalibDiapStart->setEnabled(true);
+    ui->GazSet->setEnabled(false);
+    gasSwitchAllowed = false;
+    ui->mode_service->setEnabled(false);
+    ui->mode_working->setEnabled(false);
+    calibState = 0;
+    CalibIoutCtrlDisable(true);
+    for (QWidget *idle : {static_cast<QWidget *>(ui->Calib4maStart), static_cast<QWidget *>(ui->Calib20maStart),
+                          static_cast<QWidget *>(ui->Test4mA), static_cast<QWidget *>(ui->Test20mA),
+                          static_cast<QWidget *>(ui->TestIoutValue), static_cast<QWidget *>(ui->Test)})
+        idle->setEnabled(true);
+    failedPolls = 0;
+}
+
+MainWindow::~MainWindow()
+{
+    DataSave();
+    delete ui;
+}
+
+// Keeps the picture's shape and opacity and paints it all in one colour.
+QIcon MainWindow::colorizeIcon(const QString &path, const QColor &color)
+{
+    const QPixmap picture(path);
+    QPixmap tinted(picture.size());
+    tinted.fill(Qt::transparent);
+    QPainter painter(&tinted);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawPixmap(0, 0, picture);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
+    painter.fillRect(tinted.rect(), color);
+    painter.end();
+    return QIcon(tinted);
+}
+
+void MainWindow::on_Exit_clicked()
+{
+    QCoreApplication::quit();
+}

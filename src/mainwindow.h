@@ -1,0 +1,120 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include <QColor>
+#include <QIcon>
+#include <QMainWindow>
+#include <QString>
+#include <QTimer>
+#include <QVector>
+
+#include "modbusoperations.h"
+
+class Ui_MainWindow;
+class CustomPlotWidget;
+
+extern QString dir;   // last settings-file directory, kept in "ini"
+extern int xPos;      // x coordinate of the next plot point
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    QIcon colorizeIcon(const QString &path, const QColor &color);
+
+private slots:
+    void Timer();
+    void on_Exit_clicked();
+    void on_Start_clicked();
+    void on_Stop_clicked();
+    void on_Reload_clicked();
+    void on_Write_clicked();
+    void on_SetParam_clicked();
+    void on_PortScan_clicked();
+    void on_Export_clicked();
+    void on_Import_clicked();
+    void on_tabWidget_currentChanged(int index);
+    void on_GazSet_clicked();
+    void on_CalibZeroStart_clicked();
+    void on_CalibZeroSet_clicked();
+    void on_CalibZeroEsc_clicked();
+    void on_CalibDiapStart_clicked();
+    void on_CalibDiapSet_clicked();
+    void on_CalibDiapEsc_clicked();
+    void on_mode_service_clicked();
+    void on_mode_working_clicked();
+    void on_Calib4maStart_clicked();
+    void on_Calib4maSet_clicked();
+    void on_Calib4maStop_clicked();
+    void on_Calib20maStart_clicked();
+    void on_Calib20maSet_clicked();
+    void on_Calib20maStop_clicked();
+    void on_Test4mA_clicked();
+    void on_Test20mA_clicked();
+    void on_Test_clicked();
+    void on_TestStop_clicked();
+
+private:
+    // connection (mainwindow_connection.cpp)
+    void fillPortList();
+    // parameter editing (mainwindow_editing.cpp)
+    void CtrlEnable(bool enabled);
+    void CtrlSetRegHold(const quint16 *block);
+    void CtrlSetRegHoldSerNum();
+    void MemSetRegHold(quint16 *block);
+    // gas selection and calibration (mainwindow_gas.cpp)
+    void GazReturnToCelevoy();
+    void CalibCtrlDisable(bool disable);
+    void GazCalibrEnd();
+    // current output (mainwindow_current.cpp)
+    void CalibIoutCtrlDisable(bool disable);
+    // state file (mainwindow_settings.cpp)
+    void DataSave();
+
+    Ui_MainWindow *ui;
+    QTimer timer;
+    ModbusOperations modbus;
+    CustomPlotWidget *plot = nullptr;
+
+    // One-shot requests raised by the slots and served by the next poll tick,
+    // in this order.
+    bool reqReload = false;
+    bool reqWrite = false;
+    bool reqGasTable = false;
+    bool reqServiceMode = false;
+    bool reqWorkingMode = false;
+    bool reqZeroStart = false;
+    bool reqZeroSave = false;
+    bool reqSpanValue = false;
+    bool req4maStart = false;
+    bool req20maStart = false;
+    bool req4maValue = false;
+    bool req20maValue = false;
+    bool req4maTest = false;
+    bool req20maTest = false;
+    bool reqCurrentTest = false;
+    bool reqTestStop = false;
+
+    quint16 inputAll[128] = {};   // last full input block (112 words used)
+    quint16 regHold[256] = {};    // parameter block; words 0..179 are the device's
+    quint8 decimals = 1;          // the form's scaled boxes start with one decimal
+    quint16 scale = 10;
+
+    QVector<QString> gasTable;
+    QString activeGasName;
+    QString targetGasName;
+    bool mainGasActive = false;
+    bool gasSwitchAllowed = false;
+
+    QVector<QString> unitNames;
+    int calibState = 0;
+    QColor accent;
+    int failedPolls = 0;
+
+    friend class MainWindowProbe;   // white-box access for the tests
+};
+
+#endif // MAINWINDOW_H

@@ -1,0 +1,4 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+void MainWindow::Timer() {}

@@ -1,0 +1,41 @@
+#ifndef MODBUS_H
+#define MODBUS_H
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+class QSerialPort;
+
+// Modbus RTU master on one serial line. Every exchange is one blocking call on
+// the caller's thread; failures come back as an empty vector or false, with a
+// debug line saying why.
+class Modbus : public QObject
+{
+    Q_OBJECT
+public:
+    explicit Modbus(QObject *parent = nullptr);
+    ~Modbus() override;
+
+    QString portName;
+
+    bool openPort();
+    void closePort();
+    void setSlaveAddress(quint8 address);
+
+    quint16 calculateCRC(const QByteArray &data);
+    bool verifyCRC(const QByteArray &frame);
+    QByteArray sendRequest(const QByteArray &request, int timeout);
+
+    bool writeSingleHoldingRegister(quint16 address, quint16 value);
+    bool writeHoldingRegisters(quint16 startAddress, const QVector<quint16> &values);
+    QVector<quint16> readHoldingRegisters(quint16 startAddress, quint16 count);
+    QVector<quint16> readInputRegisters(quint16 startAddress, quint16 count);
+
+private:
+    QSerialPort *serialPort;
+    quint8 slaveAddress = 1;
+};
+
+#endif // MODBUS_H

@@ -1,0 +1,43 @@
+#ifndef MODBUSOPERATIONS_H
+#define MODBUSOPERATIONS_H
+
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+class Modbus;
+
+// The detector's operations as register transactions at their fixed addresses.
+class ModbusOperations : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ModbusOperations(QObject *parent = nullptr);
+
+    void setNamePort(QString text);
+    void setSlaveAddress(quint8 address);
+    bool open();
+    void close();
+
+    QVector<quint16> readInputValues();
+    QVector<quint16> readInputValuesAll();
+    QVector<quint16> readHOLDregs();
+    QVector<QString> readGazNameTable();
+
+    bool setServiceMode();
+    bool setWorkingMode();
+    bool setCalibZero();
+    bool setCalibValue(quint16 value);
+    bool CalibrSave();
+    bool IoutCalib_4maStart();
+    bool IoutCalib_20maStart();
+    bool IoutCalibValueSet(quint16 value);
+    bool IoutTestStart();
+    bool IoutTestStop();
+    bool writeHOLDregs(const QVector<quint16> &block);
+
+private:
+    Modbus *master;
+};
+
+#endif // MODBUSOPERATIONS_H
