@@ -1,6 +1,97 @@
 #include "inifile.h"
 
+#include <QFile>
+#include <QSaveFile>
+
 SaveRecord save = {};
 
-bool FileLoad() { return false; }
-void FileSave() {}
+namespace {
+
+const char *const kStateFileName = "ini";
+constexpr int kRecordSize = 9;
+
+void putLittleEndian32(QByteArray &bytes, int at, int32_t value)
+{
+    const auto bits = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i)
+        bytes[at + i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
+}
+
+int32_t takeLittleEndian32(const QByteArray &bytes, int at)
+{
+    uint32_t bits = 0;
+    for (int i = 0; i < 4; ++i)
+        bits |= static_cast<uint32_t>(static_cast<uchar>(bytes[at + i])) << (8 * i);
+    return static_cast<int32_t>(bits);
+}
+
+QByteArray recordImage(const SaveRecord &record)
+{
+    QByteArray image(kRecordSize, '\0');
+    putLittleEndian32(image, 0, record.portIndex);
+    putLittleEndian32(image, 4, record.tabIndex);
+    image[8] = static_cast<char>(record.slaveAddress);
+    return image;
+}
+
+SaveRecord recordFromImage(const QByteArray &image)
+{
+    SaveRecord record;
+    record.portIndex = takeLittleEndian32(image, 0);
+    record.tabIndex = takeLittleEndian32(image, 4);
+    record.slaveAddress = static_cast<uint8_t>(image[8]);
+    return record;
+}
+
+// The directory line: up to and including the first line feed, cut at the
+// first zero byte, without the blanks and line end around it.
+QString directoryFromLine(QByteArray line)
+{
+    const int lineFeed = line.indexOf('\n');
+    if (lineFeed >= 0)
+        line.truncate(lineFeed + 1);
+    const int zero = line.indexOf('\0');
+    if (zero >= 0)
+        line.truncate(zero);
+    return QString::fromUtf8(line).trimmed();
+}
+
+} // namespace
+
+QByteArray encodeState(const SaveRecord &record, const QString &directory)
+{
+    return recordImage(record) + directory.toUtf8() + "\r\n";
+}
+
+bool decodeState(const QByteArray &content, SaveRecord &record, QString &directory)
+{
+    if (content.isEmpty())
+        return false;
+    QByteArray image = recordImage(record);
+    const int taken = qMin(content.size(), kRecordSize);
+    image.replace(0, taken, content.left(taken));
+    record = recordFromImage(image);
+    directory = directoryFromLine(content.mid(kRecordSize));
+    return true;
+}
+
+bool FileLoad()
+{
+    QFile file(kStateFileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray content = file.read(kRecordSize);
+    content += file.readLine();
+    return decodeState(content, save, dir);
+}
+
+// Through a temporary file, so a failed write leaves the previous state file
+// whole instead of truncated.
+void FileSave()
+{
+    QSaveFile file(kStateFileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(encodeState(save, dir));
+    file.commit();
+}

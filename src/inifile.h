@@ -1,6 +1,7 @@
 #ifndef INIFILE_H
 #define INIFILE_H
 
+#include <QByteArray>
 #include <QString>
 #include <cstdint>
 
@@ -19,7 +20,18 @@ static_assert(sizeof(SaveRecord) == 9, "the state record is stored as 9 bytes");
 extern SaveRecord save;
 extern QString dir;
 
+// Reads "ini" into save and dir; false when there was no record to read.
 bool FileLoad();
+// Writes save and dir to "ini"; a file that cannot be written is let go.
 void FileSave();
+
+// The content of "ini": the record little-endian whatever the host, the
+// directory in UTF-8, then "\r\n".
+QByteArray encodeState(const SaveRecord &record, const QString &directory);
+
+// Takes the record and the directory line from the content of "ini". Empty
+// content gives false and touches neither. Fewer than 9 bytes replace only
+// the leading bytes of the record's image; the rest of it keeps its value.
+bool decodeState(const QByteArray &content, SaveRecord &record, QString &directory);
 
 #endif // INIFILE_H

@@ -1,6 +1,75 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-void MainWindow::on_Export_clicked() {}
-void MainWindow::on_Import_clicked() {}
-void MainWindow::DataSave() {}
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QSaveFile>
+
+#include "inifile.h"
+#include "settingsfile.h"
+
+namespace {
+
+// The box has no parent window, a blank title and one OK button, like every
+// settings-file complaint of the program.
+void complain(const QString &text)
+{
+    QMessageBox::critical(nullptr, " ", text, QMessageBox::Ok);
+}
+
+} // namespace
+
+void MainWindow::on_Export_clicked()
+{
+    const QString path = QFileDialog::getSaveFileName(this, tr("Файл настроек"), dir + "//setting.bin",
+                                                      tr("Setting Files (*.bin);;All Files (*)"));
+    if (path.isEmpty())
+        return;
+    // Remembered even if the file cannot be written: the user chose the place.
+    dir = QFileInfo(path).path();
+    MemSetRegHold(regHold);
+
+    // A temporary file is renamed over the old one only when all 512 bytes
+    // are down, so a failed export never destroys a good earlier file.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        complain(tr("Ошибка открытия файла ") + path);
+        return;
+    }
+    const QByteArray content = encodeSettings(regHold);
+    if (file.write(content) != content.size() || !file.commit())
+        complain(tr("Ошибка записи файла ") + path);
+}
+
+void MainWindow::on_Import_clicked()
+{
+    const QString path = QFileDialog::getOpenFileName(this, tr("Файл настроек"), dir,
+                                                      tr("All Files (*);;Bin Files (*.bin)"));
+    if (path.isEmpty())
+        return;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        complain(tr("Ошибка открытия файла") + path);
+        return;
+    }
+    // One byte more than a settings file, so a longer file shows as such
+    // without reading all of it.
+    const QByteArray content = file.read(kSettingsFileSize + 1);
+    // Export writes exactly 512 bytes; anything else would mix two blocks in
+    // the storage, and the next write would send that mixture to the device.
+    if (!decodeSettings(content, regHold)) {
+        complain(tr("Неверный размер файла настроек ") + path);
+        return;
+    }
+    CtrlSetRegHold(regHold);
+}
+
+void MainWindow::DataSave()
+{
+    save.portIndex = ui->cComPort->currentIndex();
+    save.slaveAddress = static_cast<uint8_t>(ui->sbMB_Adr->value() & 0xFF);
+    save.tabIndex = ui->tabWidget->currentIndex();
+    FileSave();
+}

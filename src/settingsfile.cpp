@@ -1,0 +1,21 @@
+#include "settingsfile.h"
+
+QByteArray encodeSettings(const quint16 *block)
+{
+    QByteArray content(kSettingsFileSize, '\0');
+    for (int i = 0; i < kSettingsWords; ++i) {
+        content[2 * i] = static_cast<char>(block[i] & 0xFF);
+        content[2 * i + 1] = static_cast<char>(block[i] >> 8);
+    }
+    return content;
+}
+
+bool decodeSettings(const QByteArray &content, quint16 *block)
+{
+    if (content.size() != kSettingsFileSize)
+        return false;
+    const auto *bytes = reinterpret_cast<const uchar *>(content.constData());
+    for (int i = 0; i < kSettingsWords; ++i)
+        block[i] = static_cast<quint16>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    return true;
+}
