@@ -22,10 +22,12 @@ CustomPlotWidget::CustomPlotWidget(QWidget *parent) : QFrame(parent)
     plot->xAxis->setRange(-kVisibleSpan, 0);
     plot->yAxis->setLabel(tr("Концентрация"));
     plot->xAxis->setLabel(tr("Время (сек)"));
-    setupPlot();
     // Without margins the axis rectangle is the whole widget: the line and its
     // grid fill the frame, and the tick and axis labels fall outside the view.
+    // Switched off before the first replot, which would otherwise compute
+    // margins for the labels and leave them frozen in place.
     plot->axisRect(0)->setAutoMargins(QCP::msNone);
+    setupPlot();
 }
 
 void CustomPlotWidget::setupPlot()
