@@ -23,12 +23,12 @@ double formMaximum(QDoubleSpinBox *box)
 
 // Decimals first and then the bound, so that neither a stale number of
 // decimals nor a stale maximum rounds or clamps the new value.
-void showScaled(QDoubleSpinBox *box, quint32 stored, quint32 fieldMax, quint8 decimals, quint16 scale)
+void showScaled(QDoubleSpinBox *box, double shown, quint32 fieldMax, quint8 decimals, quint16 scale)
 {
     const double limit = formMaximum(box);
     box->setDecimals(decimals);
     box->setMaximum(shownMaximum(limit, fieldMax, scale));
-    box->setValue(decodeScaledSingle(stored, scale));
+    box->setValue(shown);
 }
 }
 
@@ -68,22 +68,29 @@ void MainWindow::CtrlSetRegHold(const quint16 *block)
     ui->i_init->setValue(decodeCurrent(block[InitCurrentWord]));
     ui->i_serv->setValue(decodeCurrent(block[ServiceCurrentWord]));
 
-    showScaled(ui->deadZone, block[DeadZoneWord], kWordMax, decimals, scale);
-    showScaled(ui->valueHigh, block[DisplayRangeWord], kWordMax, decimals, scale);
-    showScaled(ui->magCalib, block[MagneticCalibrationWord], kWordMax, decimals, scale);
-    showScaled(ui->point20ma, joinWords(block[Point20maHighWord], block[Point20maLowWord]), kPoint20maMax,
-               decimals, scale);
+    auto show = [this](QDoubleSpinBox *box, double shown, quint32 fieldMax) {
+        showScaled(box, shown, fieldMax, decimals, scale);
+    };
+    auto single = [this](quint32 stored) { return decodeScaledSingle(stored, scale); };
+    show(ui->deadZone, single(block[DeadZoneWord]), kWordMax);
+    show(ui->valueHigh, single(block[DisplayRangeWord]), kWordMax);
+    show(ui->magCalib, single(block[MagneticCalibrationWord]), kWordMax);
+    // Single precision carries about seven digits, fewer than the 32-bit point
+    // may hold at three decimals; divided in double, a reload followed by a
+    // write gives it back unchanged.
+    show(ui->point20ma, decodeScaled(joinWords(block[Point20maHighWord], block[Point20maLowWord]), scale),
+         kPoint20maMax);
 
     const quint16 hysteresis = block[Hysteresis12Word];
     ui->limit1_opt->setCurrentIndex(flagBit15(block[Threshold1Word]));
-    showScaled(ui->limit1_level, level15(block[Threshold1Word]), kLevelMax, decimals, scale);
-    showScaled(ui->limit1_hyst, lowByte(hysteresis), kHysteresisMax, decimals, scale);
+    show(ui->limit1_level, single(level15(block[Threshold1Word])), kLevelMax);
+    show(ui->limit1_hyst, single(lowByte(hysteresis)), kHysteresisMax);
     ui->limit2_opt->setCurrentIndex(flagBit15(block[Threshold2Word]));
-    showScaled(ui->limit2_level, level15(block[Threshold2Word]), kLevelMax, decimals, scale);
-    showScaled(ui->limit2_hyst, highByte(hysteresis), kHysteresisMax, decimals, scale);
+    show(ui->limit2_level, single(level15(block[Threshold2Word])), kLevelMax);
+    show(ui->limit2_hyst, single(highByte(hysteresis)), kHysteresisMax);
     ui->limit3_opt->setCurrentIndex(flagBit15(block[Threshold3SwitchWord]));
-    showScaled(ui->limit3_level, block[Threshold3LevelWord], kWordMax, decimals, scale);
-    showScaled(ui->limit3_hyst, lowByte(block[Threshold3HysteresisWord]), kHysteresisMax, decimals, scale);
+    show(ui->limit3_level, single(block[Threshold3LevelWord]), kWordMax);
+    show(ui->limit3_hyst, single(lowByte(block[Threshold3HysteresisWord])), kHysteresisMax);
 
     const QString type = deviceTypeText(highByte(block[DeviceTypeWord]));
     if (!type.isNull())
@@ -95,7 +102,7 @@ void MainWindow::CtrlSetRegHold(const quint16 *block)
     ui->rbGazC->setChecked(true);
     ui->rbGazOsn->setChecked(false);
 
-    showScaled(ui->CalibrValue, block[SpanConcentrationWord], kWordMax, decimals, scale);
+    show(ui->CalibrValue, single(block[SpanConcentrationWord]), kWordMax);
 }
 
 void MainWindow::CtrlSetRegHoldSerNum()

@@ -91,8 +91,10 @@ int bleMode(quint16 formatWord);
 // A mode outside 0..3 (a combo without selection) leaves the word as it is.
 quint16 withBleMode(quint16 formatWord, int mode);
 
-// Scaled and current values. The block decode, the currents and the plot bound
-// divide in single precision; the live concentration divides in double.
+// Scaled and current values. The block decode of the 16-bit fields, the
+// currents and the plot bound divide in single precision; the live
+// concentration and the 32-bit 20 mA point, whose digits single precision
+// cannot all carry, divide in double.
 double decodeScaled(quint32 stored, quint16 scale);
 double decodeScaledSingle(quint32 stored, quint16 scale);
 double decodeCurrent(quint16 stored);
