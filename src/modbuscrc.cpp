@@ -17,3 +17,13 @@ void appendModbusCrc(QByteArray &frame)
     frame.append(static_cast<char>(crc & 0xFF));
     frame.append(static_cast<char>(crc >> 8));
 }
+
+bool modbusCrcMatches(const QByteArray &frame)
+{
+    const int n = frame.size();
+    if (n <= 2)
+        return false;
+    const quint16 received = static_cast<quint8>(frame[n - 2])
+                             | static_cast<quint16>(static_cast<quint8>(frame[n - 1]) << 8);
+    return received == modbusCrc(frame.left(n - 2));
+}

@@ -10,4 +10,8 @@ quint16 modbusCrc(const QByteArray &data);
 // Appends the CRC of everything already in the frame, low byte first.
 void appendModbusCrc(QByteArray &frame);
 
+// Whether the last two bytes are the CRC of the bytes before them. A frame of
+// two bytes or fewer carries nothing to check and fails.
+bool modbusCrcMatches(const QByteArray &frame);
+
 #endif // MODBUSCRC_H

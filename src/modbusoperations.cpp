@@ -1,23 +1,151 @@
 #include "modbusoperations.h"
+#include "gasnames.h"
 #include "modbus.h"
 
+namespace {
+
+namespace Address {
+const quint16 inputValues = 0x0100;
+const quint16 gasNameTable = 0x0180;
+const quint16 holdingBlock = 0x0000;
+const quint16 holdingSecondHalf = 0x0060;
+const quint16 mode = 0x0003;
+const quint16 command = 0x000C;
+const quint16 calibValue = 0x000D;
+const quint16 ioutValue = 0x0011;
+} // namespace Address
+
+namespace Command {
+const quint16 calibZero = 0x185D;
+const quint16 calibSpan = 0x64C4;
+const quint16 calibSave = 0x7294;
+const quint16 iout4maStart = 0x5530;
+const quint16 iout20maStart = 0x55C3;
+const quint16 ioutTestStart = 0x3535;
+const quint16 ioutTestStop = 0x0000;
+} // namespace Command
+
+const quint16 serviceModeValue = 0x0080;
+const quint16 workingModeValue = 0x0000;
+
+const quint16 inputValuesCount = 80;
+const quint16 inputValuesAllCount = 112;
+// The holding block travels in two requests, as the detector expects.
+const quint16 holdingFirstHalfCount = 96;
+const quint16 holdingSecondHalfCount = 84;
+const int gasNameBlocks = 4;
+
+} // namespace
+
 ModbusOperations::ModbusOperations(QObject *parent) : QObject(parent), master(new Modbus(this)) {}
-void ModbusOperations::setNamePort(QString) {}
-void ModbusOperations::setSlaveAddress(quint8) {}
-bool ModbusOperations::open() { return false; }
-void ModbusOperations::close() {}
-QVector<quint16> ModbusOperations::readInputValues() { return {}; }
-QVector<quint16> ModbusOperations::readInputValuesAll() { return {}; }
-QVector<quint16> ModbusOperations::readHOLDregs() { return {}; }
-QVector<QString> ModbusOperations::readGazNameTable() { return {}; }
-bool ModbusOperations::setServiceMode() { return false; }
-bool ModbusOperations::setWorkingMode() { return false; }
-bool ModbusOperations::setCalibZero() { return false; }
-bool ModbusOperations::setCalibValue(quint16) { return false; }
-bool ModbusOperations::CalibrSave() { return false; }
-bool ModbusOperations::IoutCalib_4maStart() { return false; }
-bool ModbusOperations::IoutCalib_20maStart() { return false; }
-bool ModbusOperations::IoutCalibValueSet(quint16) { return false; }
-bool ModbusOperations::IoutTestStart() { return false; }
-bool ModbusOperations::IoutTestStop() { return false; }
-bool ModbusOperations::writeHOLDregs(const QVector<quint16> &) { return false; }
+
+void ModbusOperations::setNamePort(QString text)
+{
+    // A port list entry reads "name (manufacturer)".
+    master->portName = text.left(text.indexOf(QLatin1Char(' ')));
+}
+
+void ModbusOperations::setSlaveAddress(quint8 address)
+{
+    master->setSlaveAddress(address);
+}
+
+bool ModbusOperations::open()
+{
+    return master->openPort();
+}
+
+void ModbusOperations::close()
+{
+    master->closePort();
+}
+
+QVector<quint16> ModbusOperations::readInputValues()
+{
+    return master->readInputRegisters(Address::inputValues, inputValuesCount);
+}
+
+QVector<quint16> ModbusOperations::readInputValuesAll()
+{
+    return master->readInputRegisters(Address::inputValues, inputValuesAllCount);
+}
+
+QVector<quint16> ModbusOperations::readHOLDregs()
+{
+    QVector<quint16> block = master->readHoldingRegisters(Address::holdingBlock, holdingFirstHalfCount);
+    block += master->readHoldingRegisters(Address::holdingSecondHalf, holdingSecondHalfCount);
+    return block;
+}
+
+QVector<QString> ModbusOperations::readGazNameTable()
+{
+    QVector<QString> names;
+    for (int i = 0; i < gasNameBlocks; ++i) {
+        const quint16 start = static_cast<quint16>(Address::gasNameTable + i * gasNameBlockWords);
+        const QVector<quint16> block = master->readInputRegisters(start, gasNameBlockWords);
+        // A block that failed leaves no gap: the later names move up.
+        if (block.size() == gasNameBlockWords)
+            names += decodeGasNameBlock(block);
+    }
+    return names;
+}
+
+bool ModbusOperations::setServiceMode()
+{
+    return master->writeSingleHoldingRegister(Address::mode, serviceModeValue);
+}
+
+bool ModbusOperations::setWorkingMode()
+{
+    return master->writeSingleHoldingRegister(Address::mode, workingModeValue);
+}
+
+bool ModbusOperations::setCalibZero()
+{
+    return master->writeSingleHoldingRegister(Address::command, Command::calibZero);
+}
+
+bool ModbusOperations::setCalibValue(quint16 value)
+{
+    // The command goes out even when the value did not get through.
+    const bool valueWritten = master->writeSingleHoldingRegister(Address::calibValue, value);
+    const bool commandWritten = master->writeSingleHoldingRegister(Address::command, Command::calibSpan);
+    return valueWritten && commandWritten;
+}
+
+bool ModbusOperations::CalibrSave()
+{
+    return master->writeSingleHoldingRegister(Address::command, Command::calibSave);
+}
+
+bool ModbusOperations::IoutCalib_4maStart()
+{
+    return master->writeSingleHoldingRegister(Address::command, Command::iout4maStart);
+}
+
+bool ModbusOperations::IoutCalib_20maStart()
+{
+    return master->writeSingleHoldingRegister(Address::command, Command::iout20maStart);
+}
+
+bool ModbusOperations::IoutCalibValueSet(quint16 value)
+{
+    return master->writeSingleHoldingRegister(Address::ioutValue, value);
+}
+
+bool ModbusOperations::IoutTestStart()
+{
+    return master->writeSingleHoldingRegister(Address::command, Command::ioutTestStart);
+}
+
+bool ModbusOperations::IoutTestStop()
+{
+    return master->writeSingleHoldingRegister(Address::command, Command::ioutTestStop);
+}
+
+bool ModbusOperations::writeHOLDregs(const QVector<quint16> &block)
+{
+    if (!master->writeHoldingRegisters(Address::holdingBlock, block.mid(0, holdingFirstHalfCount)))
+        return false;
+    return master->writeHoldingRegisters(Address::holdingSecondHalf, block.mid(holdingFirstHalfCount));
+}

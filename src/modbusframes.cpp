@@ -1,0 +1,121 @@
+#include "modbusframes.h"
+#include "modbuscrc.h"
+
+#include <QDebug>
+
+namespace {
+
+void appendWord(QByteArray &frame, quint16 word)
+{
+    frame.append(static_cast<char>(word >> 8));
+    frame.append(static_cast<char>(word & 0xFF));
+}
+
+QByteArray requestHead(quint8 slave, quint8 function, quint16 first, quint16 second)
+{
+    QByteArray frame;
+    frame.append(static_cast<char>(slave));
+    frame.append(static_cast<char>(function));
+    appendWord(frame, first);
+    appendWord(frame, second);
+    return frame;
+}
+
+quint8 byteAt(const QByteArray &data, int index)
+{
+    return static_cast<quint8>(data.at(index));
+}
+
+void logCrcFailure(const QByteArray &answer)
+{
+    QByteArray line = "Проверка CRC не пройдена:";
+    if (!answer.isEmpty())
+        line += ' ' + answer.toHex(' ');
+    qDebug("%s", line.constData());
+}
+
+// A standard exception answer: address, function | 0x80, code, CRC.
+bool isException(const QByteArray &answer)
+{
+    return answer.size() >= 5 && (byteAt(answer, 1) & 0x80);
+}
+
+} // namespace
+
+QByteArray buildReadRequest(quint8 slave, quint8 function, quint16 start, quint16 count)
+{
+    QByteArray frame = requestHead(slave, function, start, count);
+    appendModbusCrc(frame);
+    return frame;
+}
+
+QByteArray buildWriteSingleRequest(quint8 slave, quint16 address, quint16 value)
+{
+    QByteArray frame = requestHead(slave, ModbusFunction::WriteSingleRegister, address, value);
+    appendModbusCrc(frame);
+    return frame;
+}
+
+QByteArray buildWriteMultipleRequest(quint8 slave, quint16 start, const QVector<quint16> &values)
+{
+    const quint16 quantity = static_cast<quint16>(values.size());
+    QByteArray frame = requestHead(slave, ModbusFunction::WriteMultipleRegisters, start, quantity);
+    frame.append(static_cast<char>((2 * quantity) & 0xFF));
+    for (const quint16 value : values)
+        appendWord(frame, value);
+    appendModbusCrc(frame);
+    return frame;
+}
+
+int readResponseTimeout(quint16 count)
+{
+    return 200 + 2 * count;
+}
+
+int writeSingleResponseTimeout()
+{
+    return 240;
+}
+
+int writeMultipleResponseTimeout(quint16 quantity)
+{
+    return 200 + 2 * quantity;
+}
+
+QVector<quint16> evaluateReadAnswer(const QByteArray &answer)
+{
+    if (answer.size() <= 4) {
+        qDebug() << "Неверный формат ответа";
+        return {};
+    }
+    if (!modbusCrcMatches(answer)) {
+        logCrcFailure(answer);
+        return {};
+    }
+    // An exception answer ends up here too: its code sits where the byte
+    // count would, and five bytes are never enough for it.
+    const int byteCount = byteAt(answer, 2);
+    if (answer.size() <= byteCount + 4) {
+        qDebug() << "Ответ слишком короткий";
+        return {};
+    }
+    QVector<quint16> words;
+    words.reserve(byteCount / 2);
+    for (int i = 0; i < byteCount / 2; ++i)
+        words.append(static_cast<quint16>(byteAt(answer, 3 + 2 * i) << 8 | byteAt(answer, 4 + 2 * i)));
+    return words;
+}
+
+bool evaluateWriteAnswer(const QByteArray &answer)
+{
+    if (!modbusCrcMatches(answer)) {
+        logCrcFailure(answer);
+        return false;
+    }
+    // A device that refuses a write still answers with a valid CRC.
+    if (isException(answer)) {
+        qDebug().noquote() << "Modbus exception, code" << int(byteAt(answer, 2));
+        return false;
+    }
+    return true;
+}

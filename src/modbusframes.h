@@ -1,0 +1,38 @@
+#ifndef MODBUSFRAMES_H
+#define MODBUSFRAMES_H
+
+#include <QByteArray>
+#include <QVector>
+
+// Request building and answer evaluation of the Modbus RTU master, free of any
+// port so that they can be checked byte for byte.
+
+namespace ModbusFunction {
+enum : quint8 {
+    ReadHoldingRegisters = 0x03,
+    ReadInputRegisters = 0x04,
+    WriteSingleRegister = 0x06,
+    WriteMultipleRegisters = 0x10,
+};
+}
+
+// Address, function, start, count, CRC (8 bytes).
+QByteArray buildReadRequest(quint8 slave, quint8 function, quint16 start, quint16 count);
+// Address, 0x06, register, value, CRC (8 bytes).
+QByteArray buildWriteSingleRequest(quint8 slave, quint16 address, quint16 value);
+// Address, 0x10, start, quantity, byte count, values, CRC (9 + 2 x quantity bytes).
+QByteArray buildWriteMultipleRequest(quint8 slave, quint16 start, const QVector<quint16> &values);
+
+// Milliseconds to wait for the first byte of an answer once the request is out.
+int readResponseTimeout(quint16 count);
+int writeSingleResponseTimeout();
+int writeMultipleResponseTimeout(quint16 quantity);
+
+// The words an answer to 0x03/0x04 carries, or none (with a debug line saying
+// why). The word count is not compared with the request: callers judge by size.
+QVector<quint16> evaluateReadAnswer(const QByteArray &answer);
+
+// Whether an answer to 0x06/0x10 reports success; a failure writes a debug line.
+bool evaluateWriteAnswer(const QByteArray &answer);
+
+#endif // MODBUSFRAMES_H
