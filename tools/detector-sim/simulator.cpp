@@ -1,0 +1,232 @@
+#include "simulator.h"
+
+#include "lineoutput.h"
+#include "requestlog.h"
+
+#include <QSocketNotifier>
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+// Characters of 8N1: start bit, eight data bits, stop bit.
+const int bitsPerCharacter = 10;
+
+qint64 characterNs(const SimOptions &o)
+{
+    return o.fast ? 0 : qint64(bitsPerCharacter) * 1000000000LL / o.baud;
+}
+
+// A frame ends after 3.5 character times of silence; the timer cannot wait
+// less than a millisecond.
+int silenceMs(const SimOptions &o)
+{
+    return qMax(1, int((35LL * bitsPerCharacter * 1000 / o.baud + 9) / 10));
+}
+
+QString hex(const QByteArray &bytes)
+{
+    return QString::fromLatin1(bytes.toHex());
+}
+
+} // namespace
+
+Simulator::Simulator(const SimOptions &o, LineOutput *stdoutLines, LineOutput *logLines,
+                     QObject *parent)
+    : QObject(parent),
+      options(o),
+      out(stdoutLines),
+      logOut(logLines),
+      detector(o.detector),
+      faults(o.detector.seed),
+      transmitter(characterNs(o)),
+      console(detector, faults,
+              {[this] { closePort(); }, [this] { return reopenPort(); },
+               [this] { emit finished(0); }})
+{
+    clock.start();
+    silence.setSingleShot(true);
+    silence.setTimerType(Qt::PreciseTimer);
+    connect(&silence, &QTimer::timeout, this, &Simulator::endFrameBySilence);
+    connect(&detector, &Detector::event, this, &Simulator::logEvent);
+}
+
+bool Simulator::start(QString &error)
+{
+    for (const QString &spec : options.faults) {
+        FaultRule rule;
+        if (!parseFaultRule(spec, rule, error))
+            return false;
+        faults.add(rule);
+    }
+    if (!pty.open(error))
+        return false;
+    if (!options.linkPath.isEmpty() && !pty.link(options.linkPath, error))
+        return false;
+    out->writeLine(pty.slavePath());
+    attachMaster();
+    stdinNotifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+    connect(stdinNotifier, &QSocketNotifier::activated, this, &Simulator::readStdin);
+    return true;
+}
+
+void Simulator::attachMaster()
+{
+    delete masterNotifier;
+    masterNotifier = new QSocketNotifier(pty.master(), QSocketNotifier::Read, this);
+    connect(masterNotifier, &QSocketNotifier::activated, this, &Simulator::readMaster);
+    transmitter.setDescriptor(pty.master());
+}
+
+double Simulator::seconds() const
+{
+    return clock.nsecsElapsed() / 1e9;
+}
+
+void Simulator::log(const QString &line)
+{
+    (logOut ? logOut : out)->writeLine(line);
+}
+
+void Simulator::logEvent(const QString &event)
+{
+    const QString line = eventLogLine(seconds(), event);
+    if (holdingEvents)
+        heldEvents << line;
+    else
+        log(line);
+}
+
+void Simulator::readMaster()
+{
+    char buffer[512];
+    for (;;) {
+        const ssize_t n = ::read(pty.master(), buffer, sizeof buffer);
+        if (n > 0) {
+            received.append(buffer, int(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        break;
+    }
+    takeCompleteFrames();
+    if (!received.isEmpty())
+        silence.start(silenceMs(options));
+}
+
+void Simulator::takeCompleteFrames()
+{
+    for (;;) {
+        const int length = requestFrameLength(received);
+        if (length <= 0 || received.size() < length)
+            return;
+        const QByteArray frame = received.left(length);
+        received.remove(0, length);
+        handleFrame(frame);
+    }
+}
+
+void Simulator::endFrameBySilence()
+{
+    const QByteArray frame = received;
+    received.clear();
+    if (!frame.isEmpty())
+        handleFrame(frame);
+}
+
+void Simulator::handleFrame(const QByteArray &frame)
+{
+    // A slave ignores a frame it cannot trust: no answer, not even an exception.
+    if (frame.size() < 4 || !crcMatches(frame)) {
+        logEvent("badframe hex=" + hex(frame));
+        return;
+    }
+    const Request request = parseRequest(frame);
+    if (request.slave != 0 && request.slave != detector.slaveAddress()) {
+        log(requestLogLine(seconds(), request, AppliedFault(), "ignored"));
+        return;
+    }
+    answer(request);
+}
+
+void Simulator::answer(const Request &request)
+{
+    const double received = seconds();
+    const quint8 address = detector.slaveAddress();
+    const AppliedFault fault = faults.pick(request.function, request.address);
+    // What the request makes happen is logged after the request itself.
+    holdingEvents = true;
+    // A refusing device has not carried the request out; every other fault
+    // spoils only the answer.
+    const QByteArray pdu = fault.kind == FaultKind::Exception
+                               ? exceptionPdu(request.function, quint8(fault.argument))
+                               : answerPdu(request, detector);
+    holdingEvents = false;
+    const bool broadcast = request.slave == 0;
+    log(requestLogLine(received, request, fault, broadcast ? "broadcast" : replyLabel(pdu)));
+    for (const QString &line : heldEvents)
+        log(line);
+    heldEvents.clear();
+    if (fault.kind == FaultKind::Close) {
+        closePort();
+        return;
+    }
+    if (broadcast)
+        return;
+    const int turnaround = options.fast ? 0 : options.turnaroundMs;
+    const quint8 other = quint8(address % 247 + 1);
+    transmitter.send(faults.shape(fault, makeAdu(address, pdu), turnaround, other));
+}
+
+void Simulator::closePort()
+{
+    if (!pty.isOpen())
+        return;
+    transmitter.setDescriptor(-1);
+    delete masterNotifier;
+    masterNotifier = nullptr;
+    silence.stop();
+    received.clear();
+    pty.close();
+    logEvent("closed");
+    if (options.exitOnClose)
+        emit finished(0);
+}
+
+QString Simulator::reopenPort()
+{
+    closePort();
+    QString error;
+    if (!pty.open(error)) {
+        logEvent("reopen-failed reason=" + QString(error).replace(' ', '_'));
+        return QString();
+    }
+    attachMaster();
+    logEvent("reopened path=" + pty.slavePath());
+    return pty.slavePath();
+}
+
+void Simulator::readStdin()
+{
+    char buffer[4096];
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n <= 0) {
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            return;
+        stdinNotifier->setEnabled(false);
+        if (options.quitOnEof)
+            emit finished(0);
+        return;
+    }
+    stdinBuffer.append(buffer, int(n));
+    int newline;
+    while ((newline = stdinBuffer.indexOf('\n')) >= 0) {
+        const QString line = QString::fromUtf8(stdinBuffer.left(newline)).trimmed();
+        stdinBuffer.remove(0, newline + 1);
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        for (const QString &reply : console.execute(line))
+            out->writeLine(reply);
+    }
+}

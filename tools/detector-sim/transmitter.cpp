@@ -1,0 +1,86 @@
+#include "transmitter.h"
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+const qint64 msNs = 1000000;
+const int retryMs = 5;  // the pty's buffer was full
+} // namespace
+
+Transmitter::Transmitter(qint64 characterNs, QObject *parent)
+    : QObject(parent), characterNs(characterNs)
+{
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    connect(&timer, &QTimer::timeout, this, &Transmitter::pump);
+    clock.start();
+}
+
+void Transmitter::setDescriptor(int descriptor)
+{
+    fd = descriptor;
+    if (fd < 0) {
+        queue.clear();
+        timer.stop();
+    }
+}
+
+void Transmitter::send(const QVector<Segment> &answer)
+{
+    if (fd < 0 || answer.isEmpty())
+        return;
+    const bool wasIdle = queue.isEmpty();
+    for (const Segment &segment : answer)
+        queue.enqueue({segment, -1, 0});
+    if (wasIdle) {
+        // The turnaround counts from now, or from the end of what is still
+        // on the line.
+        startFront(qMax(clock.nsecsElapsed(), lineFreeNs));
+        pump();
+    }
+}
+
+void Transmitter::startFront(qint64 now)
+{
+    if (!queue.isEmpty())
+        queue.head().startNs = now + queue.head().segment.delayMs * msNs;
+}
+
+void Transmitter::pump()
+{
+    while (!queue.isEmpty()) {
+        Pending &p = queue.head();
+        const qint64 now = clock.nsecsElapsed();
+        const int size = p.segment.bytes.size();
+        if (now < p.startNs) {
+            timer.start(int((p.startNs - now + msNs - 1) / msNs));
+            return;
+        }
+        int due = size;
+        if (characterNs > 0)
+            due = int(qMin<qint64>(size, (now - p.startNs) / characterNs + 1));
+        const int wanted = due - p.sent;
+        if (wanted > 0) {
+            const ssize_t n = ::write(fd, p.segment.bytes.constData() + p.sent, size_t(wanted));
+            if (n < 0 && errno != EAGAIN && errno != EINTR) {
+                queue.clear();
+                return;
+            }
+            if (n > 0)
+                p.sent += int(n);
+            if (n < wanted) {
+                timer.start(retryMs);
+                return;
+            }
+        }
+        if (p.sent < size) {
+            const qint64 next = p.startNs + p.sent * characterNs;
+            timer.start(int(qMax<qint64>(0, (next - now + msNs - 1) / msNs)));
+            return;
+        }
+        lineFreeNs = characterNs > 0 ? p.startNs + size * characterNs : now;
+        queue.dequeue();
+        startFront(qMax(now, lineFreeNs));
+    }
+}
