@@ -1,0 +1,338 @@
+#include "libmodbusslave.h"
+#include "logcapture.h"
+#include "modbus.h"
+#include "modbusanswers.h"
+#include "modbusframes.h"
+#include "ptypair.h"
+
+#include <QElapsedTimer>
+#include <QtTest>
+
+#include <ctime>
+#include <functional>
+
+namespace {
+
+QByteArray hex(const char *text)
+{
+    return QByteArray::fromHex(text);
+}
+
+QVector<quint16> pattern(int first, int count)
+{
+    QVector<quint16> words;
+    for (int i = 0; i < count; ++i)
+        words.append(static_cast<quint16>(first * 0x0100 + i));
+    return words;
+}
+
+qint64 threadCpuMs()
+{
+    timespec now;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+// A master whose port is the slave side of a pty or a libmodbus slave.
+struct OpenMaster {
+    explicit OpenMaster(const QString &path)
+    {
+        modbus.portName = path;
+        modbus.setSlaveAddress(1);
+        opened = modbus.openPort();
+    }
+    Modbus modbus;
+    bool opened = false;
+};
+
+using Exchange = std::function<bool(Modbus &)>;
+
+} // namespace
+
+Q_DECLARE_METATYPE(Exchange)
+
+class TestModbusSerial : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void answerTricklesPastTimeout();
+    void longGapEndsAnswer();
+    void noAnswer_data();
+    void noAnswer();
+    void staleBytesDiscarded();
+    void portNotOpen_data();
+    void portNotOpen();
+    void writeStalls_data();
+    void writeStalls();
+    void peerHangsUp_data();
+    void peerHangsUp();
+    void openAppliesPortName();
+
+    void libmodbusReads();
+    void libmodbusWritesReadBack();
+    void libmodbusRefusesIllegalAddress_data();
+    void libmodbusRefusesIllegalAddress();
+};
+
+void TestModbusSerial::answerTricklesPastTimeout()
+{
+    PtyPair pty;
+    OpenMaster master(pty.slavePath());
+    QVERIFY(master.opened);
+    const QVector<quint16> words = pattern(0x40, 40);
+    const int timeout = readResponseTimeout(40);
+    // Starts shortly before the time-out and ends well after it; every pause
+    // is far below the 10 ms that end an answer.
+    PtyResponder device(pty, {PtyReply::trickle(readAnswer(1, 0x04, words), timeout - 40, 5, 3)});
+
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(master.modbus.readInputRegisters(0x0100, 40), words);
+    QVERIFY2(clock.elapsed() > timeout, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(device.requests(), {hex("01 04 01 00 00 28 f1 e8")});
+}
+
+void TestModbusSerial::longGapEndsAnswer()
+{
+    PtyPair pty;
+    OpenMaster master(pty.slavePath());
+    QVERIFY(master.opened);
+    PtyResponder device(pty, {{{{20, hex("01 04 02")}, {80, hex("12 34 f5 a5")}}}});
+
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(master.modbus.sendRequest(hex("01 04 00 00 00 01 31 ca"), 300).toHex(' '), QByteArray("01 04 02"));
+    QVERIFY2(clock.elapsed() < 90, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestModbusSerial::noAnswer_data()
+{
+    QTest::addColumn<Exchange>("exchange");
+    QTest::addColumn<int>("timeoutMs");
+    QTest::addColumn<QString>("log");
+
+    QTest::newRow("read 80 words") << Exchange([](Modbus &m) { return !m.readInputRegisters(0x100, 80).isEmpty(); })
+                                   << 360 << "Неверный формат ответа";
+    QTest::newRow("read 64 words") << Exchange([](Modbus &m) { return !m.readInputRegisters(0x180, 64).isEmpty(); })
+                                   << 328 << "Неверный формат ответа";
+    QTest::newRow("write one") << Exchange([](Modbus &m) { return m.writeSingleHoldingRegister(3, 0x80); })
+                               << 240 << "Проверка CRC не пройдена:";
+}
+
+void TestModbusSerial::noAnswer()
+{
+    QFETCH(Exchange, exchange);
+    QFETCH(int, timeoutMs);
+    QFETCH(QString, log);
+
+    PtyPair pty;
+    OpenMaster master(pty.slavePath());
+    QVERIFY(master.opened);
+    LogCapture capture;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!exchange(master.modbus));
+    const qint64 elapsed = clock.elapsed();
+    QVERIFY2(elapsed >= timeoutMs && elapsed < timeoutMs + 300, qPrintable(QString::number(elapsed)));
+    QCOMPARE(capture.debugLines(), {log});
+}
+
+void TestModbusSerial::staleBytesDiscarded()
+{
+    PtyPair pty;
+    OpenMaster master(pty.slavePath());
+    QVERIFY(master.opened);
+    const QByteArray answer = readAnswer(1, 0x03, {0xCAFE});
+    // The first answer's tail comes late, after the master gave up on it.
+    PtyResponder device(pty, {{{{5, answer.left(3)}, {60, answer.mid(3)}}}, PtyReply::after(5, answer)});
+
+    QVERIFY(master.modbus.readHoldingRegisters(0, 1).isEmpty());
+    pty.writeToMaster("junk");
+    QTest::qSleep(100);
+    QCOMPARE(master.modbus.readHoldingRegisters(0, 1), {0xCAFE});
+    QCOMPARE(device.requests().size(), 2);
+    QCOMPARE(device.requests().at(1).toHex(' '), QByteArray("01 03 00 00 00 01 84 0a"));
+}
+
+void TestModbusSerial::portNotOpen_data()
+{
+    QTest::addColumn<Exchange>("exchange");
+    QTest::addColumn<QStringList>("log");
+
+    QTest::newRow("read holding") << Exchange([](Modbus &m) { return !m.readHoldingRegisters(0, 96).isEmpty(); })
+                                  << QStringList{"Serial port not open", "Неверный формат ответа"};
+    QTest::newRow("read input") << Exchange([](Modbus &m) { return !m.readInputRegisters(0x100, 80).isEmpty(); })
+                                << QStringList{"Serial port not open", "Неверный формат ответа"};
+    QTest::newRow("write one") << Exchange([](Modbus &m) { return m.writeSingleHoldingRegister(12, 0); })
+                               << QStringList{"Serial port not open", "Проверка CRC не пройдена:"};
+    QTest::newRow("write several") << Exchange([](Modbus &m) { return m.writeHoldingRegisters(0, {1, 2}); })
+                                   << QStringList{"Serial port not open", "Проверка CRC не пройдена:"};
+}
+
+void TestModbusSerial::portNotOpen()
+{
+    QFETCH(Exchange, exchange);
+    QFETCH(QStringList, log);
+
+    PtyPair pty;
+    Modbus modbus;
+    modbus.portName = pty.slavePath();
+    LogCapture capture;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!exchange(modbus));
+    QVERIFY(clock.elapsed() < 50);
+    QCOMPARE(capture.debugLines(), log);
+    QVERIFY(pty.readFromMaster(20).isEmpty());
+}
+
+void TestModbusSerial::writeStalls_data()
+{
+    QTest::addColumn<Exchange>("exchange");
+    QTest::addColumn<QStringList>("log");
+
+    QTest::newRow("read") << Exchange([](Modbus &m) { return !m.readInputRegisters(0x100, 80).isEmpty(); })
+                          << QStringList{"Write timeout", "Неверный формат ответа"};
+    QTest::newRow("write") << Exchange([](Modbus &m) { return m.writeSingleHoldingRegister(3, 0); })
+                           << QStringList{"Write timeout", "Проверка CRC не пройдена:"};
+}
+
+void TestModbusSerial::writeStalls()
+{
+    QFETCH(Exchange, exchange);
+    QFETCH(QStringList, log);
+
+    PtyPair pty;
+    OpenMaster master(pty.slavePath());
+    QVERIFY(master.opened);
+    pty.setSlaveOutputStopped(true);
+    LogCapture capture;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!exchange(master.modbus));
+    const qint64 elapsed = clock.elapsed();
+    pty.setSlaveOutputStopped(false);
+    QVERIFY2(elapsed >= 490 && elapsed < 800, qPrintable(QString::number(elapsed)));
+    QCOMPARE(capture.debugLines(), log);
+}
+
+void TestModbusSerial::peerHangsUp_data()
+{
+    QTest::addColumn<QByteArray>("partial");
+
+    QTest::newRow("before the answer") << QByteArray();
+    QTest::newRow("mid-answer") << readAnswer(1, 0x04, pattern(1, 80)).left(40);
+}
+
+// An adapter pulled out makes every wait return at once; the exchange must
+// end there rather than spin until its deadline.
+void TestModbusSerial::peerHangsUp()
+{
+    QFETCH(QByteArray, partial);
+
+    PtyPair pty;
+    OpenMaster master(pty.slavePath());
+    QVERIFY(master.opened);
+    PtyReply reply = PtyReply::after(30, partial);
+    // A moment for the bytes to cross the pty before the line goes down.
+    reply.chunks.append({5, QByteArray()});
+    reply.hangUp = true;
+    PtyResponder device(pty, {reply});
+
+    const qint64 cpuBefore = threadCpuMs();
+    QElapsedTimer clock;
+    clock.start();
+    const QByteArray received = master.modbus.sendRequest(buildReadRequest(1, 0x04, 0x100, 80), 360);
+    const qint64 elapsed = clock.elapsed();
+    const qint64 cpu = threadCpuMs() - cpuBefore;
+
+    QCOMPARE(received.toHex(' '), partial.toHex(' '));
+    QVERIFY2(elapsed < 200, qPrintable(QString::number(elapsed)));
+    QVERIFY2(cpu < 100, qPrintable(QString::number(cpu)));
+}
+
+void TestModbusSerial::openAppliesPortName()
+{
+    PtyPair pty;
+    Modbus modbus;
+    modbus.portName = pty.slavePath() + "-missing";
+    QVERIFY(!modbus.openPort());
+    modbus.portName = pty.slavePath();
+    QVERIFY(modbus.openPort());
+    modbus.closePort();
+    modbus.closePort();
+    QVERIFY(modbus.openPort());
+}
+
+void TestModbusSerial::libmodbusReads()
+{
+    LibmodbusSlave slave;
+    QVERIFY(slave.isValid());
+    const QVector<quint16> input = pattern(0x7A, 112);
+    const QVector<quint16> holding = pattern(0x3C, 96);
+    for (int i = 0; i < input.size(); ++i)
+        slave.setInput(0x100 + i, input[i]);
+    for (int i = 0; i < holding.size(); ++i)
+        slave.setHolding(i, holding[i]);
+    OpenMaster master(slave.portPath());
+    QVERIFY(master.opened);
+
+    QCOMPARE(master.modbus.readInputRegisters(0x100, 112), input);
+    QCOMPARE(master.modbus.readInputRegisters(0x100 + 80, 32), input.mid(80));
+    QCOMPARE(master.modbus.readHoldingRegisters(0, 96), holding);
+    QCOMPARE(master.modbus.readHoldingRegisters(95, 1), holding.mid(95));
+}
+
+void TestModbusSerial::libmodbusWritesReadBack()
+{
+    LibmodbusSlave slave;
+    QVERIFY(slave.isValid());
+    OpenMaster master(slave.portPath());
+    QVERIFY(master.opened);
+
+    QVERIFY(master.modbus.writeSingleHoldingRegister(5, 0xBEEF));
+    QCOMPARE(slave.holding(5), quint16(0xBEEF));
+    QCOMPARE(master.modbus.readHoldingRegisters(5, 1), {0xBEEF});
+
+    const QVector<quint16> values = pattern(0xE1, 84);
+    QVERIFY(master.modbus.writeHoldingRegisters(96, values));
+    QCOMPARE(master.modbus.readHoldingRegisters(96, 84), values);
+    QCOMPARE(slave.holding(179), values.last());
+    QCOMPARE(slave.replies(), 4);
+}
+
+void TestModbusSerial::libmodbusRefusesIllegalAddress_data()
+{
+    QTest::addColumn<Exchange>("exchange");
+    QTest::addColumn<QString>("log");
+
+    QTest::newRow("read holding past the map")
+        << Exchange([](Modbus &m) { return !m.readHoldingRegisters(170, 20).isEmpty(); }) << "Ответ слишком короткий";
+    QTest::newRow("read input past the map")
+        << Exchange([](Modbus &m) { return !m.readInputRegisters(640, 1).isEmpty(); }) << "Ответ слишком короткий";
+    QTest::newRow("write one past the map")
+        << Exchange([](Modbus &m) { return m.writeSingleHoldingRegister(180, 1); }) << "Modbus exception, code 2";
+    QTest::newRow("write several across the end")
+        << Exchange([](Modbus &m) { return m.writeHoldingRegisters(170, pattern(1, 20)); })
+        << "Modbus exception, code 2";
+}
+
+void TestModbusSerial::libmodbusRefusesIllegalAddress()
+{
+    QFETCH(Exchange, exchange);
+    QFETCH(QString, log);
+
+    LibmodbusSlave slave;
+    QVERIFY(slave.isValid());
+    OpenMaster master(slave.portPath());
+    QVERIFY(master.opened);
+    LogCapture capture;
+    QVERIFY(!exchange(master.modbus));
+    QCOMPARE(capture.debugLines(), {log});
+    QCOMPARE(slave.replies(), 1);
+    QCOMPARE(slave.holding(170), quint16(0));
+}
+
+QTEST_GUILESS_MAIN(TestModbusSerial)
+#include "tst_modbusserial.moc"
