@@ -1,7 +1,8 @@
 #include "inifile.h"
 
 #include <QFile>
-#include <QSaveFile>
+
+#include "atomicfile.h"
 
 SaveRecord save = {};
 
@@ -85,13 +86,9 @@ bool FileLoad()
     return decodeState(content, save, dir);
 }
 
-// Through a temporary file, so a failed write leaves the previous state file
-// whole instead of truncated.
+// A failed write leaves the previous state file whole instead of truncated;
+// it is not reported, the state of this run is simply lost.
 void FileSave()
 {
-    QSaveFile file(kStateFileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(encodeState(save, dir));
-    file.commit();
+    writeFileAtomically(kStateFileName, encodeState(save, dir));
 }

@@ -5,8 +5,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QSaveFile>
 
+#include "atomicfile.h"
 #include "inifile.h"
 #include "settingsfile.h"
 
@@ -31,16 +31,17 @@ void MainWindow::on_Export_clicked()
     dir = QFileInfo(path).path();
     MemSetRegHold(regHold);
 
-    // A temporary file is renamed over the old one only when all 512 bytes
-    // are down, so a failed export never destroys a good earlier file.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // A failed export never destroys a good earlier file, and says so.
+    switch (writeFileAtomically(path, encodeSettings(regHold))) {
+    case AtomicWrite::Written:
+        break;
+    case AtomicWrite::NotOpened:
         complain(tr("Ошибка открытия файла ") + path);
-        return;
-    }
-    const QByteArray content = encodeSettings(regHold);
-    if (file.write(content) != content.size() || !file.commit())
+        break;
+    case AtomicWrite::NotWritten:
         complain(tr("Ошибка записи файла ") + path);
+        break;
+    }
 }
 
 void MainWindow::on_Import_clicked()

@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "filefaults.h"
 #include "inifile.h"
 #include "mainwindowprobe.h"
 #include "testsupport.h"
@@ -49,6 +50,7 @@ private slots:
     void savedBytes();
     void saveReplacesLongerFile();
     void saveWhereNoFileCanBeWritten();
+    void failedSaveKeepsEarlierFile();
 
     void load_data();
     void load();
@@ -136,6 +138,24 @@ void TestIniFile::saveWhereNoFileCanBeWritten()
     QVERIFY(inside.exists());
     QCOMPARE(work.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"ini"});
     QVERIFY(!FileLoad());
+}
+
+// A disk that fills up in the middle of the write.
+void TestIniFile::failedSaveKeepsEarlierFile()
+{
+    ScratchWorkingDir scratch;
+    const QByteArray earlier = QByteArray::fromHex("0100000002000000050d0a");
+    writeIni(earlier);
+    save = record(3, 1, 9);
+    dir = "/a/directory/longer/than/the/limit";
+    {
+        FileSizeLimit fullDisk(16);
+        FileSave();
+    }
+
+    QCOMPARE(readIni().toHex(), earlier.toHex());
+    QCOMPARE(QDir(scratch.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{"ini"});
 }
 
 void TestIniFile::load_data()

@@ -1,0 +1,18 @@
+#include "atomicfile.h"
+
+#include <QSaveFile>
+
+AtomicWrite writeFileAtomically(const QString &path, const QByteArray &content)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return AtomicWrite::NotOpened;
+    // QSaveFile::commit() does not see an error of its own buffered flush
+    // (a short write on a full disk) and would rename a cut file into place,
+    // so the flush is checked here first.
+    if (file.write(content) != content.size() || !file.flush()) {
+        file.cancelWriting();
+        return AtomicWrite::NotWritten;
+    }
+    return file.commit() ? AtomicWrite::Written : AtomicWrite::NotWritten;
+}

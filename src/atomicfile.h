@@ -1,0 +1,13 @@
+#ifndef ATOMICFILE_H
+#define ATOMICFILE_H
+
+#include <QByteArray>
+#include <QString>
+
+enum class AtomicWrite { Written, NotOpened, NotWritten };
+
+// Writes content to a temporary file beside path and renames it over path
+// only when every byte is down, so a failure leaves an earlier file whole.
+AtomicWrite writeFileAtomically(const QString &path, const QByteArray &content);
+
+#endif // ATOMICFILE_H

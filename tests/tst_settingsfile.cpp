@@ -1,0 +1,478 @@
+#include <QtTest>
+
+#include "dialogs.h"
+#include "filefaults.h"
+#include "inifile.h"
+#include "mainwindowprobe.h"
+#include "settingsfile.h"
+#include "testsupport.h"
+
+namespace {
+
+using Block = std::array<quint16, 256>;
+
+// A block as a detector with one decimal sends it: a VELOR for methane.
+Block deviceBlock()
+{
+    Block block{};
+    block[0] = 0x1000;            // VELOR
+    block[1] = 0x2100;            // Modbus address 33
+    block[2] = 0x0015;            // HART address 21
+    block[4] = 0x4100;            // BLE off, one decimal, unit 0
+    block[6] = 1000;              // display range 100.0
+    block[7] = 0x8000 | 250;      // threshold 1 below 25.0
+    block[8] = 400;               // threshold 2 above 40.0
+    block[9] = (30 << 8) | 20;    // hystereses 2.0 and 3.0
+    block[13] = 500;
+    block[14] = 55;
+    block[15] = 400;
+    block[16] = 300;
+    block[18] = 5;
+    block[20] = 0x0001;
+    block[21] = 0x0002;           // serial number 65538
+    block[32] = 0x4843;           // "CH4"
+    block[33] = 0x0034;
+    block[113] = 1000;
+    block[125] = 0x8000;
+    block[126] = 900;
+    block[127] = 15;
+    return block;
+}
+
+// A different block, as another detector's export would hold it.
+Block otherBlock()
+{
+    Block block = deviceBlock();
+    block[1] = 0x4400;            // Modbus address 68
+    block[2] = 0x0033;            // HART address 51
+    block[4] = 0x8200;            // BLE on, two decimals
+    block[6] = 20000;             // display range 200.00
+    block[7] = 1234;
+    block[20] = 0x0000;
+    block[21] = 0x0007;           // serial number 7
+    block[32] = 0x3243;           // "C2"
+    block[33] = 0x0000;
+    for (int i = 180; i < 256; ++i)
+        block[i] = quint16(0xA000 + i);
+    return block;
+}
+
+// What the controls that an import fills show, one entry per control.
+QStringList shown(MainWindowProbe &probe)
+{
+    Ui_MainWindow *ui = probe.ui();
+    QStringList values;
+    for (QDoubleSpinBox *box : {ui->i_init, ui->i_serv, ui->deadZone, ui->valueHigh, ui->magCalib, ui->point20ma,
+                                ui->limit1_level, ui->limit1_hyst, ui->limit2_level, ui->limit2_hyst,
+                                ui->limit3_level, ui->limit3_hyst, ui->CalibrValue})
+        values << box->objectName() + "=" + box->text();
+    for (QComboBox *combo : {ui->limit1_opt, ui->limit2_opt, ui->limit3_opt})
+        values << combo->objectName() + "=" + QString::number(combo->currentIndex());
+    values << "TypeDev=" + ui->TypeDev->text() << "unit=" + ui->unit->text()
+           << "target=" + probe.targetGasName() << "active=" + probe.activeGasName();
+    return values;
+}
+
+Block stored(MainWindowProbe &probe)
+{
+    Block block;
+    std::copy(probe.regHold(), probe.regHold() + 256, block.begin());
+    return block;
+}
+
+// Puts a block into the window as a read from the detector would.
+void readFromDevice(MainWindowProbe &probe, const Block &block)
+{
+    std::copy(block.begin(), block.end(), probe.regHold());
+    probe.CtrlSetRegHold(probe.regHold());
+    probe.CtrlSetRegHoldSerNum();
+}
+
+QByteArray littleEndian(const Block &block)
+{
+    QByteArray bytes;
+    QDataStream stream(&bytes, QIODevice::WriteOnly);
+    stream.setByteOrder(QDataStream::LittleEndian);
+    for (quint16 word : block)
+        stream << word;
+    return bytes;
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(content), qint64(content.size()));
+}
+
+void exportTo(MainWindow &window)
+{
+    QMetaObject::invokeMethod(&window, "on_Export_clicked");
+}
+
+void importFrom(MainWindow &window)
+{
+    QMetaObject::invokeMethod(&window, "on_Import_clicked");
+}
+
+// One window in a scratch working directory, holding a block read from a
+// detector, with nothing remembered from an earlier test.
+struct Session
+{
+    Session()
+    {
+        dir.clear();
+        readFromDevice(probe, deviceBlock());
+    }
+    QString file(const QString &name) const { return scratch.path() + "/" + name; }
+
+    ScratchWorkingDir scratch;
+    MainWindow window;
+    MainWindowProbe probe{window};
+    DialogDriver dialogs;
+};
+
+} // namespace
+
+class TestSettingsFile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void encodeLeastSignificantByteFirst();
+    void decodeRefusesWrongSize_data();
+    void decodeRefusesWrongSize();
+
+    void exportDialogAndFile_data();
+    void exportDialogAndFile();
+    void importDialog();
+    void cancel_data();
+    void cancel();
+    void exportTwiceOverwrites();
+    void roundTripBringsControlsBack();
+    void importLeavesDeviceOnlyFields();
+    void importRefusesWrongSize_data();
+    void importRefusesWrongSize();
+    void importOfUnreadableFile();
+    void exportToUnwritablePlace();
+    void failedExportKeepsEarlierFile();
+};
+
+void TestSettingsFile::encodeLeastSignificantByteFirst()
+{
+    Block block;
+    for (int i = 0; i < 256; ++i)
+        block[i] = quint16(i * 0x0101 + 0x1234);
+    block[0] = 0x1234;
+    block[255] = 0xBEEF;
+
+    const QByteArray bytes = encodeSettings(block.data());
+
+    QCOMPARE(bytes.size(), 512);
+    QCOMPARE(bytes.left(2).toHex(), QByteArray("3412"));
+    QCOMPARE(bytes.right(2).toHex(), QByteArray("efbe"));
+    QCOMPARE(bytes.toHex(), littleEndian(block).toHex());
+
+    Block decoded{};
+    QVERIFY(decodeSettings(bytes, decoded.data()));
+    QVERIFY(decoded == block);
+}
+
+void TestSettingsFile::decodeRefusesWrongSize_data()
+{
+    QTest::addColumn<int>("size");
+    for (int size : {0, 1, 100, 511, 513, 600})
+        QTest::addRow("%d bytes", size) << size;
+}
+
+void TestSettingsFile::decodeRefusesWrongSize()
+{
+    QFETCH(int, size);
+    Block block = deviceBlock();
+
+    QVERIFY(!decodeSettings(QByteArray(size, '\x55'), block.data()));
+    QVERIFY(block == deviceBlock());
+}
+
+void TestSettingsFile::exportDialogAndFile_data()
+{
+    QTest::addColumn<bool>("withDirectory");
+    QTest::newRow("no directory yet") << false;
+    QTest::newRow("directory of the last file") << true;
+}
+
+void TestSettingsFile::exportDialogAndFile()
+{
+    QFETCH(bool, withDirectory);
+    Session s;
+    QVERIFY(QDir(s.scratch.path()).mkdir("sets"));
+    if (withDirectory)
+        dir = s.scratch.path();
+    const QString path = s.file("sets/unit7.bin");
+    s.probe.ui()->valueHigh->setValue(123.4);
+    s.dialogs.acceptFile(path);
+
+    exportTo(s.window);
+
+    QCOMPARE(s.dialogs.unexpected(), QStringList());
+    QCOMPARE(s.dialogs.fileDialogs().size(), 1);
+    const DialogDriver::FileDialogSeen &seen = s.dialogs.fileDialogs().first();
+    QCOMPARE(seen.caption, QString("Файл настроек"));
+    QCOMPARE(seen.acceptMode, QFileDialog::AcceptSave);
+    QCOMPARE(seen.filters, (QStringList{"Setting Files (*.bin)", "All Files (*)"}));
+    QCOMPARE(seen.directory, withDirectory ? s.scratch.path() : QString("/"));
+    QCOMPARE(seen.fileName, QString("setting.bin"));
+    QCOMPARE(dir, s.file("sets"));
+    QCOMPARE(s.dialogs.messages().size(), 0);
+
+    // The edit made it into the block before the block went to the file.
+    QCOMPARE(s.probe.regHold()[6], quint16(1234));
+    QCOMPARE(contentOf(path).toHex(), littleEndian(stored(s.probe)).toHex());
+}
+
+void TestSettingsFile::importDialog()
+{
+    Session s;
+    QVERIFY(QDir(s.scratch.path()).mkdir("sets"));
+    dir = s.file("sets");
+    const QString path = s.file("other.bin");
+    writeFile(path, littleEndian(otherBlock()));
+    s.dialogs.acceptFile(path);
+
+    importFrom(s.window);
+
+    QCOMPARE(s.dialogs.unexpected(), QStringList());
+    QCOMPARE(s.dialogs.fileDialogs().size(), 1);
+    const DialogDriver::FileDialogSeen &seen = s.dialogs.fileDialogs().first();
+    QCOMPARE(seen.caption, QString("Файл настроек"));
+    QCOMPARE(seen.acceptMode, QFileDialog::AcceptOpen);
+    QCOMPARE(seen.filters, (QStringList{"All Files (*)", "Bin Files (*.bin)"}));
+    QCOMPARE(seen.directory, s.file("sets"));
+    QCOMPARE(dir, s.file("sets"));
+    QVERIFY(stored(s.probe) == otherBlock());
+    QCOMPARE(s.probe.ui()->valueHigh->text(), QString("200.00"));
+}
+
+void TestSettingsFile::cancel_data()
+{
+    QTest::addColumn<QByteArray>("slot");
+    QTest::newRow("export") << QByteArray("on_Export_clicked");
+    QTest::newRow("import") << QByteArray("on_Import_clicked");
+}
+
+void TestSettingsFile::cancel()
+{
+    QFETCH(QByteArray, slot);
+    Session s;
+    dir = s.scratch.path();
+    s.probe.ui()->valueHigh->setValue(77.7);
+    const QStringList controls = shown(s.probe);
+    const QStringList filesBefore = QDir(s.scratch.path()).entryList(QDir::Files);
+    s.dialogs.cancelFile();
+
+    QMetaObject::invokeMethod(&s.window, slot.constData());
+
+    QCOMPARE(s.dialogs.unexpected(), QStringList());
+    QCOMPARE(s.dialogs.pending(), 0);
+    QCOMPARE(dir, s.scratch.path());
+    QVERIFY(stored(s.probe) == deviceBlock());
+    QCOMPARE(shown(s.probe), controls);
+    QCOMPARE(QDir(s.scratch.path()).entryList(QDir::Files), filesBefore);
+    QCOMPARE(s.dialogs.messages().size(), 0);
+}
+
+void TestSettingsFile::exportTwiceOverwrites()
+{
+    Session s;
+    const QString path = s.file("setting.bin");
+    s.dialogs.acceptFile(path);
+    exportTo(s.window);
+    const QByteArray first = contentOf(path);
+
+    s.probe.ui()->limit3_level->setValue(45.6);
+    s.dialogs.acceptFile(path);
+    s.dialogs.closeMessage(QMessageBox::Yes);   // the dialog asks before replacing
+    exportTo(s.window);
+
+    QCOMPARE(s.dialogs.unexpected(), QStringList());
+    QCOMPARE(s.dialogs.pending(), 0);
+    const QByteArray second = contentOf(path);
+    QCOMPARE(second.size(), 512);
+    QVERIFY(second != first);
+    QCOMPARE(second.toHex(), littleEndian(stored(s.probe)).toHex());
+    QCOMPARE(s.probe.regHold()[126], quint16(456));
+}
+
+void TestSettingsFile::roundTripBringsControlsBack()
+{
+    Session s;
+    for (int i = 180; i < 256; ++i)
+        s.probe.regHold()[i] = quint16(0x5A00 + i);
+    const QStringList exported = shown(s.probe);
+    const QString path = s.file("setting.bin");
+    s.dialogs.acceptFile(path);
+    exportTo(s.window);
+    const Block saved = stored(s.probe);
+    QCOMPARE(contentOf(path).mid(360).toHex(), littleEndian(saved).mid(360).toHex());
+
+    // Another detector is read over everything, words 180-255 included.
+    readFromDevice(s.probe, otherBlock());
+    std::fill(s.probe.regHold() + 180, s.probe.regHold() + 256, 0);
+    s.probe.ui()->i_init->setValue(12.5);
+    s.probe.ui()->limit1_opt->setCurrentIndex(0);
+    QVERIFY(shown(s.probe) != exported);
+
+    s.dialogs.acceptFile(path);
+    importFrom(s.window);
+
+    QCOMPARE(s.dialogs.unexpected(), QStringList());
+    QCOMPARE(shown(s.probe), exported);
+    QVERIFY(stored(s.probe) == saved);
+    for (int i = 180; i < 256; ++i)
+        QCOMPARE(s.probe.regHold()[i], quint16(0x5A00 + i));
+}
+
+// The serial number, the addresses and BLE are shown only from a detector's
+// block; the storage holds the file's words for them all the same.
+void TestSettingsFile::importLeavesDeviceOnlyFields()
+{
+    Session s;
+    const QString path = s.file("other.bin");
+    writeFile(path, encodeSettings(otherBlock().data()));
+    s.dialogs.acceptFile(path);
+
+    importFrom(s.window);
+
+    Ui_MainWindow *ui = s.probe.ui();
+    QCOMPARE(ui->SerialNumDev->text(), QString("65538"));
+    QCOMPARE(ui->sbMB_AdrSet->value(), 33);
+    QCOMPARE(ui->sbMB_AdrHART->value(), 21);
+    QCOMPARE(ui->cBLE->currentIndex(), 1);
+    QCOMPARE(ui->valueHigh->text(), QString("200.00"));
+    QCOMPARE(s.probe.activeGasName(), QString("C2"));
+    QVERIFY(stored(s.probe) == otherBlock());
+}
+
+void TestSettingsFile::importRefusesWrongSize_data()
+{
+    QTest::addColumn<int>("size");
+    for (int size : {0, 100, 511, 513, 600})
+        QTest::addRow("%d bytes", size) << size;
+}
+
+void TestSettingsFile::importRefusesWrongSize()
+{
+    QFETCH(int, size);
+    Session s;
+    s.probe.ui()->deadZone->setValue(3.3);   // an unsent edit survives too
+    const QStringList controls = shown(s.probe);
+    const QString path = s.file("foreign.bin");
+    writeFile(path, encodeSettings(otherBlock().data()).leftJustified(size, '\x11', true));
+    s.dialogs.acceptFile(path);
+    s.dialogs.closeMessage();
+
+    importFrom(s.window);
+
+    QCOMPARE(s.dialogs.unexpected(), QStringList());
+    QCOMPARE(s.dialogs.messages().size(), 1);
+    const DialogDriver::MessageSeen &box = s.dialogs.messages().first();
+    QCOMPARE(box.title, QString(" "));
+    QCOMPARE(box.text, "Неверный размер файла настроек " + path);
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(!box.hasParent);
+    QVERIFY(stored(s.probe) == deviceBlock());
+    QCOMPARE(shown(s.probe), controls);
+}
+
+void TestSettingsFile::importOfUnreadableFile()
+{
+    Session s;
+    QVERIFY(QFile::setPermissions(s.scratch.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
+                                                        | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                                        | QFileDevice::ExeOther));
+    const QString path = s.file("locked.bin");
+    writeFile(path, encodeSettings(otherBlock().data()));
+    QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
+    const QStringList controls = shown(s.probe);
+    s.dialogs.acceptFile(path);
+    s.dialogs.closeMessage();
+    {
+        WithoutFileRights unprivileged;
+        if (!unprivileged.active())
+            QSKIP("file rights cannot be dropped here");
+        importFrom(s.window);
+    }
+
+    QCOMPARE(s.dialogs.unexpected(), QStringList());
+    QCOMPARE(s.dialogs.messages().size(), 1);
+    const DialogDriver::MessageSeen &box = s.dialogs.messages().first();
+    QCOMPARE(box.title, QString(" "));
+    QCOMPARE(box.text, "Ошибка открытия файла" + path);   // no blank before the path
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(!box.hasParent);
+    QVERIFY(stored(s.probe) == deviceBlock());
+    QCOMPARE(shown(s.probe), controls);
+}
+
+void TestSettingsFile::exportToUnwritablePlace()
+{
+    Session s;
+    dir = s.scratch.path();
+    const QString path = s.file("missing/setting.bin");
+    s.probe.ui()->valueHigh->setValue(99.9);
+    s.dialogs.acceptFile(path);
+    s.dialogs.closeMessage();
+
+    exportTo(s.window);
+
+    QCOMPARE(s.dialogs.unexpected(), QStringList());
+    QCOMPARE(s.dialogs.messages().size(), 1);
+    const DialogDriver::MessageSeen &box = s.dialogs.messages().first();
+    QCOMPARE(box.title, QString(" "));
+    QCOMPARE(box.text, "Ошибка открытия файла " + path);
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(!box.hasParent);
+    QCOMPARE(dir, s.file("missing"));
+    QCOMPARE(s.probe.regHold()[6], quint16(999));
+    QVERIFY(!QFile::exists(path));
+}
+
+void TestSettingsFile::failedExportKeepsEarlierFile()
+{
+    Session s;
+    const QString path = s.file("setting.bin");
+    s.dialogs.acceptFile(path);
+    exportTo(s.window);
+    const QByteArray good = contentOf(path);
+    QCOMPARE(good.size(), 512);
+
+    s.probe.ui()->valueHigh->setValue(55.5);
+    s.dialogs.acceptFile(path);
+    s.dialogs.closeMessage(QMessageBox::Yes);   // replace the earlier file
+    s.dialogs.closeMessage();
+    {
+        FileSizeLimit fullDisk(100);
+        exportTo(s.window);
+    }
+
+    QCOMPARE(s.dialogs.unexpected(), QStringList());
+    QCOMPARE(s.dialogs.messages().size(), 2);
+    const DialogDriver::MessageSeen &box = s.dialogs.messages().last();
+    QCOMPARE(box.title, QString(" "));
+    QCOMPARE(box.text, "Ошибка записи файла " + path);
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QVERIFY(!box.hasParent);
+    QCOMPARE(contentOf(path).toHex(), good.toHex());
+    QCOMPARE(QDir(s.scratch.path()).entryList(QDir::Files), QStringList{"setting.bin"});
+}
+
+QTEST_MAIN(TestSettingsFile)
+#include "tst_settingsfile.moc"
