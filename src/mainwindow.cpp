@@ -82,9 +82,9 @@ MainWindow::MainWindow(QWidget *parent)
     ui->mode_working->setEnabled(false);
     calibState = 0;
     CalibIoutCtrlDisable(true);
-    for (QWidget *idle : {static_cast<QWidget *>(ui->Calib4maStart), static_cast<QWidget *>(ui->Calib20maStart),
-                          static_cast<QWidget *>(ui->Test4mA), static_cast<QWidget *>(ui->Test20mA),
-                          static_cast<QWidget *>(ui->TestIoutValue), static_cast<QWidget *>(ui->Test)})
+    QWidget *const currentIdle[] = {ui->Calib4maStart, ui->Calib20maStart, ui->Test4mA,
+                                    ui->Test20mA, ui->TestIoutValue, ui->Test};
+    for (QWidget *idle : currentIdle)
         idle->setEnabled(true);
     failedPolls = 0;
 }
@@ -99,6 +99,8 @@ MainWindow::~MainWindow()
 QIcon MainWindow::colorizeIcon(const QString &path, const QColor &color)
 {
     const QPixmap picture(path);
+    if (picture.isNull())
+        return QIcon();   // what painting on an empty pixmap would give, without the painter's complaints
     QPixmap tinted(picture.size());
     tinted.fill(Qt::transparent);
     QPainter painter(&tinted);
