@@ -67,11 +67,11 @@ int main(int argc, char *argv[])
         if (!logFile)
             return fail(error, 1);
     }
+    quitOnSignals(app);  // before the port path tells anyone that we are up
     Simulator simulator(options, &out, logFile);
     if (!simulator.start(error))
         return fail(error, 1);
     QObject::connect(&simulator, &Simulator::finished, &app, &QCoreApplication::exit,
                      Qt::QueuedConnection);
-    quitOnSignals(app);
     return app.exec();
 }
