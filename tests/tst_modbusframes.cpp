@@ -61,7 +61,6 @@ private slots:
     void knownRequests();
     void requestsMatchLibmodbus_data();
     void requestsMatchLibmodbus();
-    void responseTimeouts();
     void readEvaluation_data();
     void readEvaluation();
     void writeEvaluation_data();
@@ -180,16 +179,6 @@ void TestModbusFrames::requestsMatchLibmodbus()
     const QByteArray theirs = sentByLibmodbus(slave, call);
     QVERIFY2(!theirs.isEmpty(), "libmodbus sent nothing");
     QCOMPARE(ours.toHex(' '), theirs.toHex(' '));
-}
-
-void TestModbusFrames::responseTimeouts()
-{
-    QCOMPARE(readResponseTimeout(80), 360);
-    QCOMPARE(readResponseTimeout(64), 328);
-    QCOMPARE(readResponseTimeout(0), 200);
-    QCOMPARE(writeSingleResponseTimeout(), 240);
-    QCOMPARE(writeMultipleResponseTimeout(96), 392);
-    QCOMPARE(writeMultipleResponseTimeout(84), 368);
 }
 
 void TestModbusFrames::readEvaluation_data()

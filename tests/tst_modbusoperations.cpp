@@ -100,7 +100,6 @@ private slots:
 
     void singleRegisterWrites_data();
     void singleRegisterWrites();
-    void calibValueWritesValueThenCommand();
     void readsAtTheirAddresses();
     void holdingBlockWriteLandsInDevice();
 
@@ -212,19 +211,6 @@ void TestModbusOperations::singleRegisterWrites()
     QCOMPARE(slave.replies(), 1);
     for (int i = 0; i < 180; ++i)
         QCOMPARE(slave.holding(i), quint16(i == address ? value : 0x5A5A));
-}
-
-void TestModbusOperations::calibValueWritesValueThenCommand()
-{
-    PtyPair pty;
-    Connected device(pty.slavePath());
-    QVERIFY(device.opened);
-    const QByteArray value = writeSingle(13, 1234);
-    const QByteArray command = writeSingle(12, 0x64C4);
-    PtyResponder responder(pty, {PtyReply::after(2, echo(value)), PtyReply::after(2, echo(command))});
-
-    QVERIFY(device.operations.setCalibValue(1234));
-    QCOMPARE(responder.requests(), (QVector<QByteArray>{value, command}));
 }
 
 void TestModbusOperations::readsAtTheirAddresses()

@@ -118,6 +118,8 @@ void TestModbusSerial::noAnswer_data()
                                    << 328 << "Неверный формат ответа";
     QTest::newRow("write one") << Exchange([](Modbus &m) { return m.writeSingleHoldingRegister(3, 0x80); })
                                << 240 << "Проверка CRC не пройдена:";
+    QTest::newRow("write 96 words") << Exchange([](Modbus &m) { return m.writeHoldingRegisters(0, pattern(1, 96)); })
+                                    << 392 << "Проверка CRC не пройдена:";
 }
 
 void TestModbusSerial::noAnswer()
