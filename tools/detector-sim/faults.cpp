@@ -191,7 +191,8 @@ QString FaultRule::text() const
 
 QString AppliedFault::label() const
 {
-    if (infoOf(kind).defaultArgument < 0 || kind == FaultKind::None)
+    // A wrong address without an argument is the next one, fixed only when applied.
+    if (infoOf(kind).defaultArgument < 0 || argument < 0)
         return faultKindName(kind);
     return QString("%1:%2").arg(faultKindName(kind)).arg(argument);
 }
