@@ -105,7 +105,9 @@ per request and per event, seconds since start first, fields key=value:
   12.500 slave=1 fc=03 addr=300 count=2 fault=none reply=exception:02
   12.600 slave=1 fc=04 addr=256 count=80 fault=delay:500 reply=ok
   12.700 slave=5 fc=04 addr=256 count=80 fault=none reply=ignored
-  reply is ok, exception:NN, ignored (another slave) or broadcast.
+  reply is what the detector made of the request: ok, exception:NN, ignored
+  (another slave) or broadcast; fault is what then happened to the answer.
+  A frame with a bad CRC is logged as event=badframe and not answered.
   Events: event=mode value=service|working, event=address value=N,
   event=calib action=zero|span|save|done [value=N] [kind=zero|span],
   event=current value=N source=measure|service|calib4|calib20|test,

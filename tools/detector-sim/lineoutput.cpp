@@ -1,10 +1,12 @@
 #include "lineoutput.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -68,9 +70,16 @@ void LineOutput::flush()
         writable->setEnabled(false);
 }
 
-void LineOutput::flushBlocking()
+void LineOutput::flushBlocking(int timeoutMs)
 {
-    if (writable)
-        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    QElapsedTimer clock;
+    clock.start();
     flush();
+    // A reader that has stopped reading must not keep the simulator from ending.
+    while (!pending.isEmpty() && clock.elapsed() < timeoutMs) {
+        pollfd p{fd, POLLOUT, 0};
+        if (::poll(&p, 1, int(timeoutMs - clock.elapsed())) <= 0)
+            break;
+        flush();
+    }
 }

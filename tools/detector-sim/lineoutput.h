@@ -21,7 +21,8 @@ public:
     static LineOutput *openFile(const QString &path, QString &error, QObject *parent);
 
     void writeLine(const QString &line);
-    void flushBlocking();
+    // Waits up to timeoutMs for a slow reader to take what is left.
+    void flushBlocking(int timeoutMs = 1000);
 
 private:
     void flush();

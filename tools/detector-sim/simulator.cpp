@@ -11,6 +11,7 @@ namespace {
 
 // Characters of 8N1: start bit, eight data bits, stop bit.
 const int bitsPerCharacter = 10;
+const int maxFrameBytes = 256;
 
 qint64 characterNs(const SimOptions &o)
 {
@@ -111,6 +112,12 @@ void Simulator::readMaster()
         break;
     }
     takeCompleteFrames();
+    // No RTU frame is longer than 256 bytes: a line that never falls silent
+    // carries noise, not requests.
+    if (received.size() > maxFrameBytes) {
+        logEvent("badframe hex=" + hex(received.left(maxFrameBytes)) + "...");
+        received.clear();
+    }
     if (!received.isEmpty())
         silence.start(silenceMs(options));
 }
