@@ -70,9 +70,6 @@ int runEventLoopWith(const std::function<void()> &action)
 
 void TestMainWindow::initTestCase()
 {
-    // The program links its resources directly; a test gets the library
-    // through an archive, which leaves their unreferenced initialiser out.
-    Q_INIT_RESOURCE(resources);
 }
 
 void TestMainWindow::titleAndStartTab()
