@@ -60,6 +60,14 @@ private slots:
 private:
     // connection (mainwindow_connection.cpp)
     void fillPortList();
+    // poll tick (mainwindow_poll.cpp)
+    void serveCommandRequests();
+    void sendSpanValue();
+    void reloadParameterBlock();
+    void writeParameterBlock();
+    void showLiveValues(const QVector<quint16> &input);
+    void finishCalibration(quint16 status);
+    void showGasTable(const QVector<quint16> &input);
     // parameter editing (mainwindow_editing.cpp)
     void CtrlEnable(bool enabled);
     void CtrlSetRegHold(const quint16 *block);

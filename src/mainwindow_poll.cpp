@@ -1,4 +1,200 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-void MainWindow::Timer() {}
+#include "customplotwidget.h"
+#include "registermodel.h"
+
+using namespace RegisterModel;
+
+namespace {
+
+// Takes a one-shot request: true once, and the flag is down before it is served.
+bool take(bool &flag)
+{
+    const bool raised = flag;
+    flag = false;
+    return raised;
+}
+
+bool gasNumberValid(quint16 number)
+{
+    return number >= 1 && number <= 32;
+}
+
+} // namespace
+
+// One poll tick: the only place that talks to the detector. Requests first,
+// in a fixed order, then the poll, calibration completion, the gas table and
+// the disconnect after three failed polls.
+void MainWindow::Timer()
+{
+    serveCommandRequests();
+
+    if (take(reqReload))
+        reloadParameterBlock();
+    if (take(reqWrite)) {
+        MemSetRegHold(regHold);
+        writeParameterBlock();
+    }
+
+    const QVector<quint16> input = modbus.readInputValues();
+    const bool polled = input.size() == kPolledInputWords;
+    if (polled) {
+        failedPolls = 0;
+        showLiveValues(input);
+    } else {
+        ++failedPolls;
+    }
+
+    if (take(reqGasTable))
+        showGasTable(polled ? input : QVector<quint16>());
+
+    if (failedPolls > 2) {
+        timer.stop();
+        modbus.close();
+        CtrlEnable(false);
+        ui->Start->setFocus();
+    }
+}
+
+void MainWindow::serveCommandRequests()
+{
+    if (take(reqServiceMode))
+        modbus.setServiceMode();
+    if (take(reqWorkingMode))
+        modbus.setWorkingMode();
+    if (take(reqZeroStart))
+        modbus.setCalibZero();
+    if (take(reqZeroSave)) {
+        calibState = 1;
+        modbus.CalibrSave();
+    }
+    if (take(reqSpanValue))
+        sendSpanValue();
+    if (take(req4maStart))
+        modbus.IoutCalib_4maStart();
+    if (take(req4maValue)) {
+        modbus.IoutCalibValueSet(encodeCurrent(ui->Calibr4mA_Value->value()));
+        modbus.CalibrSave();
+    }
+    if (take(req20maStart))
+        modbus.IoutCalib_20maStart();
+    if (take(req20maValue)) {
+        modbus.IoutCalibValueSet(encodeCurrent(ui->Calibr20mA_Value->value()));
+        modbus.CalibrSave();
+    }
+    if (take(req4maTest)) {
+        modbus.IoutCalibValueSet(400);
+        modbus.IoutTestStart();
+    }
+    if (take(req20maTest)) {
+        modbus.IoutCalibValueSet(2000);
+        modbus.IoutTestStart();
+    }
+    if (take(reqCurrentTest)) {
+        modbus.IoutCalibValueSet(encodeCurrent(ui->TestIoutValue->value()));
+        modbus.IoutTestStart();
+    }
+    if (take(reqTestStop)) {
+        modbus.IoutTestStop();
+        modbus.setWorkingMode();
+    }
+}
+
+// The span concentration travels in one 16-bit register. A value whose raw
+// form does not fit is not sent cut to 16 bits: nothing goes out, the user
+// is told, and the tab returns to its idle state to take a new value.
+void MainWindow::sendSpanValue()
+{
+    const double shown = ui->CalibrValue->value();
+    const double raw = shown * scale + 0.5;
+    if (raw >= kWordMax + 1.0) {
+        GazReturnToCelevoy();
+        GazCalibrEnd();
+        ui->calib_stat->setText(tr("Калибровочная концентрация вне диапазона"));
+        return;
+    }
+    const quint16 value = static_cast<quint16>(encodeScaled(shown, scale, kWordMax));
+    regHold[SpanConcentrationWord] = value;
+    modbus.setCalibValue(value);
+    calibState = 2;
+    modbus.CalibrSave();
+}
+
+void MainWindow::reloadParameterBlock()
+{
+    const QVector<quint16> block = modbus.readHOLDregs();
+    if (block.size() == kDeviceWords) {
+        std::copy(block.cbegin(), block.cend(), regHold);
+        CtrlSetRegHold(regHold);
+        CtrlSetRegHoldSerNum();
+    }
+    const QVector<quint16> all = modbus.readInputValuesAll();
+    if (all.size() == kFullInputWords)
+        std::copy(all.cbegin(), all.cend(), inputAll);
+}
+
+void MainWindow::writeParameterBlock()
+{
+    modbus.writeHOLDregs(QVector<quint16>(regHold, regHold + kDeviceWords));
+}
+
+void MainWindow::showLiveValues(const QVector<quint16> &input)
+{
+    ui->VersionFW->setText(firmwareVersionText(input[FirmwareMajorMinorWord], input[FirmwareBuildWord]));
+    const quint16 status = input[StatusWord];
+    ui->status->setText(statusText(status));
+    const bool serviceMode = status & kStatusServiceMode;
+    ui->mode_service->setEnabled(!serviceMode);
+    ui->mode_working->setEnabled(serviceMode);
+
+    finishCalibration(status);
+
+    const double concentration = decodeScaled(input[ConcentrationWord], scale);
+    ui->lcdValue->display(concentration);
+    plot->upperBound = decodeScaledSingle(regHold[DisplayRangeWord], scale);
+    plot->AddPnt(concentration, xPos);
+    ++xPos;
+}
+
+// A saved calibration is over at the first good poll whose status no longer
+// shows it running.
+void MainWindow::finishCalibration(quint16 status)
+{
+    if (calibState == 1 && !(status & kStatusZeroCalibration)) {
+        GazReturnToCelevoy();
+        GazCalibrEnd();
+        calibState = 0;
+        ui->calib_stat->setText(tr("Калибровка нуля завершена"));
+    } else if (calibState == 2 && !(status & kStatusSpanCalibration)) {
+        GazReturnToCelevoy();
+        GazCalibrEnd();
+        calibState = 0;
+        ui->calib_stat->setText(tr("Калибровка диапазона завершена"));
+    }
+}
+
+// The table is replaced whatever came back; switching gas is allowed only
+// with a full table, a good poll and two different, non-empty names.
+// `input` is empty when this tick's poll failed.
+void MainWindow::showGasTable(const QVector<quint16> &input)
+{
+    gasTable = modbus.readGazNameTable();
+    gasSwitchAllowed = false;
+    if (input.isEmpty() || gasTable.size() != 32)
+        return;
+
+    const quint16 target = input[TargetGasNumberWord];
+    const quint16 main = input[MainGasNumberWord];
+    if (gasNumberValid(target))
+        ui->gaz_c->setText(gasTable[target - 1]);
+    if (gasNumberValid(main))
+        ui->gaz_osn->setText(gasTable[main - 1]);
+
+    const QString shownTarget = ui->gaz_c->text();
+    const QString shownMain = ui->gaz_osn->text();
+    if (shownTarget.isEmpty() || shownMain.isEmpty() || shownTarget == shownMain)
+        return;
+    gasSwitchAllowed = true;
+    ui->GazSet->setEnabled(true);
+}
