@@ -1,13 +1,87 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-void MainWindow::CalibCtrlDisable(bool) {}
-void MainWindow::GazCalibrEnd() {}
-void MainWindow::on_CalibZeroStart_clicked() {}
-void MainWindow::on_CalibZeroSet_clicked() {}
-void MainWindow::on_CalibZeroEsc_clicked() {}
-void MainWindow::on_CalibDiapStart_clicked() {}
-void MainWindow::on_CalibDiapSet_clicked() {}
-void MainWindow::on_CalibDiapEsc_clicked() {}
-void MainWindow::on_mode_service_clicked() {}
-void MainWindow::on_mode_working_clicked() {}
+// Stop belongs to the calibration controls: disconnecting in the middle of a
+// calibration would leave the detector calibrating with nobody to finish it.
+void MainWindow::CalibCtrlDisable(bool disable)
+{
+    for (QWidget *control : {ui->Stop, ui->CalibZeroStart, ui->CalibZeroSet, ui->CalibZeroEsc,
+                             ui->CalibDiapStart, ui->CalibDiapSet, ui->CalibDiapEsc})
+        control->setEnabled(!disable);
+    ui->GazSet->setEnabled(!disable && gasSwitchAllowed);
+}
+
+void MainWindow::GazCalibrEnd()
+{
+    CalibCtrlDisable(true);
+    ui->Stop->setEnabled(true);
+    ui->GazSet->setEnabled(gasSwitchAllowed);
+    ui->CalibZeroStart->setEnabled(true);
+    ui->CalibDiapStart->setEnabled(true);
+}
+
+void MainWindow::on_CalibZeroStart_clicked()
+{
+    CalibCtrlDisable(true);
+    ui->CalibZeroSet->setEnabled(true);
+    ui->CalibZeroEsc->setEnabled(true);
+    ui->CalibZeroEsc->setFocus();
+    reqServiceMode = true;
+    reqZeroStart = true;
+    ui->calib_stat->setText(tr("Калибровка нуля началась"));
+}
+
+// From here on only the detector ends the calibration: the poll tick sees its
+// status bit clear and brings the tab back.
+void MainWindow::on_CalibZeroSet_clicked()
+{
+    CalibCtrlDisable(true);
+    reqZeroSave = true;
+    ui->calib_stat->setText(tr("Калибровка нуля продолжается"));
+}
+
+// Cancelling sends no command: the detector stays in service mode, and only
+// a main gas switched in is taken back.
+void MainWindow::on_CalibZeroEsc_clicked()
+{
+    GazCalibrEnd();
+    GazReturnToCelevoy();
+    ui->calib_stat->setText(tr("Калибровка нуля отменена"));
+}
+
+// The span command travels with the value at "Калибровать"; starting only
+// puts the detector into service mode.
+void MainWindow::on_CalibDiapStart_clicked()
+{
+    CalibCtrlDisable(true);
+    ui->CalibDiapSet->setEnabled(true);
+    ui->CalibDiapEsc->setEnabled(true);
+    ui->CalibDiapEsc->setFocus();
+    reqServiceMode = true;
+    ui->calib_stat->setText(tr("Калибровка диапазона началась"));
+}
+
+void MainWindow::on_CalibDiapSet_clicked()
+{
+    CalibCtrlDisable(true);
+    reqSpanValue = true;
+    ui->calib_stat->setText(tr("Калибровка диапазона продолжается"));
+}
+
+void MainWindow::on_CalibDiapEsc_clicked()
+{
+    GazCalibrEnd();
+    GazReturnToCelevoy();
+    ui->calib_stat->setText(tr("Калибровка диапазона отменена"));
+}
+
+// The two mode buttons follow the detector's status word, not the click.
+void MainWindow::on_mode_service_clicked()
+{
+    reqServiceMode = true;
+}
+
+void MainWindow::on_mode_working_clicked()
+{
+    reqWorkingMode = true;
+}
