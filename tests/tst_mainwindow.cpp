@@ -90,7 +90,9 @@ void TestMainWindow::startupEnabledState_data()
     for (const char *name : {"CalibZeroStart", "CalibDiapStart", "Calib4maStart", "Calib20maStart", "Test4mA",
                              "Test20mA", "TestIoutValue", "Test"})
         QTest::newRow(name) << true;
-    for (const char *name : {"GazSet", "mode_service", "mode_working"})
+    for (const char *name : {"GazSet", "mode_service", "mode_working", "CalibZeroSet", "CalibZeroEsc",
+                             "CalibDiapSet", "CalibDiapEsc", "Calibr4mA_Value", "Calib4maSet", "Calib4maStop",
+                             "Calibr20mA_Value", "Calib20maSet", "Calib20maStop", "TestStop"})
         QTest::newRow(name) << false;
 }
 

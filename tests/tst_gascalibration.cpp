@@ -1,0 +1,446 @@
+#include <QtTest>
+
+#include "windowonsimulator.h"
+
+// Zero and span calibration on the gas calibration tab, end to end against
+// the simulated detector: what each click enables and says, what the next
+// tick sends, and how the detector's status bit ends the calibration.
+class TestGasCalibration : public QObject
+{
+    Q_OBJECT
+private slots:
+    void calibrationRunsToCompletion_data();
+    void calibrationRunsToCompletion();
+    void calibrationEndsWhenDetectorFinishes();
+    void startAndSaveInOneTick_data();
+    void startAndSaveInOneTick();
+    void cancel_data();
+    void cancel();
+    void completionRestoresTargetGas();
+    void tabChangeWhileSavingKeepsState();
+    void spanValueReadAtServingTime_data();
+    void spanValueReadAtServingTime();
+    void spanBoundedOnDecode_data();
+    void spanBoundedOnDecode();
+    void spanTooLargeIsRefused_data();
+    void spanTooLargeIsRefused();
+    void modeButtons();
+};
+
+namespace {
+
+// The detector keeps calibrating until the test clears its status bit.
+const QStringList kSlowCalibration{"--fast", "--steady", "--calib-delay", "600000"};
+const int kServiceMode = 0x0080;
+const int kZeroCommand = 0x185D;
+const int kSpanCommand = 0x64C4;
+const int kSaveCommand = 0x7294;
+const int kStatusRegister = 262;
+// The simulator's span concentration is half its range of 50, at one decimal.
+const int kDefaultSpanRaw = 250;
+
+QVector<QWidget *> calibrationControls(Ui_MainWindow *ui)
+{
+    return {ui->Stop, ui->GazSet, ui->CalibZeroStart, ui->CalibZeroSet,
+            ui->CalibZeroEsc, ui->CalibDiapStart, ui->CalibDiapSet, ui->CalibDiapEsc};
+}
+
+const QStringList kIdle{"Stop", "GazSet", "CalibZeroStart", "CalibDiapStart"};
+
+QPushButton *button(WindowOnSimulator &rig, const QString &name)
+{
+    return rig.window.findChild<QPushButton *>(name);
+}
+
+void calibrationRows()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("set");
+    QTest::addColumn<QString>("esc");
+    QTest::addColumn<int>("statusBit");
+    QTest::addColumn<QString>("startText");
+    QTest::addColumn<QString>("savingText");
+    QTest::addColumn<QString>("doneText");
+    QTest::addColumn<QStringList>("startWrites");
+    QTest::addColumn<QStringList>("saveWrites");
+    QTest::addColumn<int>("state");
+
+    QTest::newRow("zero") << "CalibZeroStart" << "CalibZeroSet" << "CalibZeroEsc" << 0x0100
+                          << "Калибровка нуля началась" << "Калибровка нуля продолжается"
+                          << "Калибровка нуля завершена"
+                          << QStringList{wordWrite(3, kServiceMode), wordWrite(12, kZeroCommand)}
+                          << QStringList{wordWrite(12, kSaveCommand)} << 1;
+    QTest::newRow("span") << "CalibDiapStart" << "CalibDiapSet" << "CalibDiapEsc" << 0x0200
+                          << "Калибровка диапазона началась" << "Калибровка диапазона продолжается"
+                          << "Калибровка диапазона завершена" << QStringList{wordWrite(3, kServiceMode)}
+                          << QStringList{wordWrite(13, kDefaultSpanRaw), wordWrite(12, kSpanCommand),
+                                         wordWrite(12, kSaveCommand)}
+                          << 2;
+}
+
+} // namespace
+
+void TestGasCalibration::calibrationRunsToCompletion_data()
+{
+    calibrationRows();
+}
+
+void TestGasCalibration::calibrationRunsToCompletion()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, set);
+    QFETCH(QString, esc);
+    QFETCH(int, statusBit);
+    QFETCH(QString, startText);
+    QFETCH(QString, savingText);
+    QFETCH(QString, doneText);
+    QFETCH(QStringList, startWrites);
+    QFETCH(QStringList, saveWrites);
+    QFETCH(int, state);
+
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(kSlowCalibration), qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    rig.showTab(GasCalibrationTab);
+    QCOMPARE(WindowOnSimulator::enabledOf(calibrationControls(ui)), kIdle);
+
+    rig.click(button(rig, start));
+    QCOMPARE(ui->calib_stat->text(), startText);
+    QCOMPARE(WindowOnSimulator::enabledOf(calibrationControls(ui)), QStringList({set, esc}));
+    QVERIFY(button(rig, esc)->hasFocus());
+    QCOMPARE(rig.tickWrites(), startWrites);
+    QCOMPARE(rig.probe.calibState(), 0);
+
+    rig.click(button(rig, set));
+    QCOMPARE(ui->calib_stat->text(), savingText);
+    QCOMPARE(WindowOnSimulator::enabledOf(calibrationControls(ui)), QStringList());
+    QCOMPARE(rig.tickWrites(), saveWrites);
+    QCOMPARE(rig.probe.calibState(), state);
+
+    // While the detector reports the calibration running there is no way
+    // out of the tab's state, disconnecting included.
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(rig.sim.input(kStatusRegister).value(0) & statusBit);
+        QCOMPARE(rig.tickWrites(), QStringList());
+        QCOMPARE(rig.probe.calibState(), state);
+        QCOMPARE(ui->calib_stat->text(), savingText);
+        QCOMPARE(WindowOnSimulator::enabledOf(calibrationControls(ui)), QStringList());
+    }
+
+    QVERIFY(rig.sim.command(QString("status clear %1").arg(statusBit)));
+    QCOMPARE(rig.tickWrites(), QStringList());
+    QCOMPARE(ui->calib_stat->text(), doneText);
+    QCOMPARE(rig.probe.calibState(), 0);
+    QCOMPARE(WindowOnSimulator::enabledOf(calibrationControls(ui)), kIdle);
+    // Completing leaves the detector in service mode.
+    QCOMPARE(rig.sim.holding(3).value(0), quint16(kServiceMode));
+}
+
+void TestGasCalibration::calibrationEndsWhenDetectorFinishes()
+{
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect({"--fast", "--steady", "--calib-delay", "200"}), qPrintable(rig.errorText()));
+    rig.showTab(GasCalibrationTab);
+    rig.click(rig.ui->CalibZeroStart);
+    rig.tick();
+    rig.click(rig.ui->CalibZeroSet);
+    rig.sim.clearEvents();
+    rig.tick();
+    QVERIFY(!rig.sim.waitForEvent("calib", 5000, "action", "done").name.isEmpty());
+    rig.tick();
+    QCOMPARE(rig.ui->calib_stat->text(), QString("Калибровка нуля завершена"));
+    QCOMPARE(rig.probe.calibState(), 0);
+    QCOMPARE(WindowOnSimulator::enabledOf(calibrationControls(rig.ui)), kIdle);
+}
+
+void TestGasCalibration::startAndSaveInOneTick_data()
+{
+    calibrationRows();
+}
+
+// Both clicks before one tick: the commands go out in the serving order, and
+// a poll without the status bit completes the calibration in the same tick.
+void TestGasCalibration::startAndSaveInOneTick()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, set);
+    QFETCH(int, statusBit);
+    QFETCH(QString, doneText);
+    QFETCH(QStringList, startWrites);
+    QFETCH(QStringList, saveWrites);
+
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(kSlowCalibration), qPrintable(rig.errorText()));
+    QVERIFY(rig.sim.command(QString("status clear %1").arg(statusBit)));
+    rig.showTab(GasCalibrationTab);
+    rig.click(button(rig, start));
+    rig.click(button(rig, set));
+
+    QVector<SimRequest> requests = rig.tick();
+    const SimRequest poll = requests.takeLast();
+    QCOMPARE(poll.function, 0x04);
+    QCOMPARE(poll.address, 256);
+    QStringList writes;
+    for (const SimRequest &request : requests)
+        writes << wordWrite(request.address, request.values.value(0));
+    QCOMPARE(writes, startWrites + saveWrites);
+    QCOMPARE(rig.ui->calib_stat->text(), doneText);
+    QCOMPARE(rig.probe.calibState(), 0);
+    QCOMPARE(WindowOnSimulator::enabledOf(calibrationControls(rig.ui)), kIdle);
+}
+
+void TestGasCalibration::cancel_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("esc");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("mainGas");
+    for (bool mainGas : {false, true}) {
+        const char *gas = mainGas ? "main gas" : "target gas";
+        QTest::addRow("zero, %s", gas) << "CalibZeroStart" << "CalibZeroEsc" << "Калибровка нуля отменена" << mainGas;
+        QTest::addRow("span, %s", gas) << "CalibDiapStart" << "CalibDiapEsc" << "Калибровка диапазона отменена"
+                                       << mainGas;
+    }
+}
+
+// Cancelling sends no command of its own; it only takes a switched-in main
+// gas back, with one block write of the target name.
+void TestGasCalibration::cancel()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, esc);
+    QFETCH(QString, text);
+    QFETCH(bool, mainGas);
+
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(kSlowCalibration), qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    rig.showTab(GasCalibrationTab);
+    if (mainGas) {
+        rig.click(ui->rbGazOsn);
+        rig.click(ui->GazSet);
+        QCOMPARE(rig.tickWrites(), parameterBlockWrite());
+    }
+    rig.click(button(rig, start));
+    rig.tick();
+
+    rig.click(button(rig, esc));
+    QCOMPARE(ui->calib_stat->text(), text);
+    QCOMPARE(WindowOnSimulator::enabledOf(calibrationControls(ui)), kIdle);
+    QVERIFY(ui->Exit->isEnabled());
+    QVERIFY(ui->rbGazC->isChecked());
+
+    const QVector<SimRequest> requests = rig.tick();
+    QStringList names;
+    int writes = 0;
+    for (const SimRequest &request : requests) {
+        writes += request.isWrite();
+        if (!WindowOnSimulator::gasNameOf(request).isNull())
+            names << WindowOnSimulator::gasNameOf(request);
+    }
+    QCOMPARE(writes, mainGas ? 2 : 0);
+    QCOMPARE(names, mainGas ? QStringList{"CH4"} : QStringList());
+    QCOMPARE(rig.sim.holding(3).value(0), quint16(kServiceMode));
+    QCOMPARE(rig.tickWrites(), QStringList());
+}
+
+void TestGasCalibration::completionRestoresTargetGas()
+{
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(kSlowCalibration), qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    rig.showTab(GasCalibrationTab);
+    rig.click(ui->rbGazOsn);
+    rig.click(ui->GazSet);
+    rig.tick();
+    rig.click(ui->CalibZeroStart);
+    rig.tick();
+    rig.click(ui->CalibZeroSet);
+    rig.tick();
+    QVERIFY(rig.probe.mainGasActive());
+
+    QVERIFY(rig.sim.command("status clear 256"));
+    rig.tick();
+    QCOMPARE(ui->calib_stat->text(), QString("Калибровка нуля завершена"));
+    QVERIFY(!rig.probe.mainGasActive());
+    QVERIFY(ui->rbGazC->isChecked());
+    QVERIFY(ui->Stop->isEnabled());
+    QVERIFY(ui->Exit->isEnabled());
+    QVERIFY(rig.probe.reqWrite());
+
+    rig.sim.clearEvents();
+    const QVector<SimRequest> requests = rig.tick();
+    QCOMPARE(WindowOnSimulator::gasNameOf(requests.value(0)), QString("CH4"));
+    QVERIFY(requests.value(0).values.value(3) & kServiceMode);
+    QCOMPARE(rig.sim.waitForEvent("gas").value("role"), QString("target"));
+}
+
+void TestGasCalibration::tabChangeWhileSavingKeepsState()
+{
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(kSlowCalibration), qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    rig.showTab(GasCalibrationTab);
+    rig.click(ui->CalibDiapStart);
+    rig.tick();
+    rig.click(ui->CalibDiapSet);
+    rig.tick();
+
+    rig.showTab(ParametersTab);
+    QCOMPARE(ui->calib_stat->text(), QString());
+    QCOMPARE(rig.probe.calibState(), 2);
+    QCOMPARE(WindowOnSimulator::enabledOf(calibrationControls(ui)), QStringList());
+    QCOMPARE(rig.tickWrites(), QStringList());
+
+    rig.showTab(GasCalibrationTab);
+    QCOMPARE(ui->calib_stat->text(), QString());
+    QVERIFY(rig.sim.command("status clear 512"));
+    rig.tick();
+    QCOMPARE(ui->calib_stat->text(), QString("Калибровка диапазона завершена"));
+    QCOMPARE(rig.probe.calibState(), 0);
+    QCOMPARE(WindowOnSimulator::enabledOf(calibrationControls(ui)), kIdle);
+}
+
+void TestGasCalibration::spanValueReadAtServingTime_data()
+{
+    QTest::addColumn<QString>("decimals");
+    QTest::addColumn<double>("atClick");
+    QTest::addColumn<double>("atTick");
+    QTest::addColumn<int>("raw");
+    QTest::newRow("d=3, 1.5") << "3" << 2.0 << 1.5 << 1500;
+    QTest::newRow("d=2, 0.29") << "2" << 0.5 << 0.29 << 29;
+    QTest::newRow("d=1, 50.0") << "1" << 10.0 << 50.0 << 500;
+    QTest::newRow("d=0, 100") << "0" << 7.0 << 100.0 << 100;
+}
+
+// The edit made between the click and the tick is what the detector gets,
+// and the same value replaces word 13 for later parameter writes.
+void TestGasCalibration::spanValueReadAtServingTime()
+{
+    QFETCH(QString, decimals);
+    QFETCH(double, atClick);
+    QFETCH(double, atTick);
+    QFETCH(int, raw);
+
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(QStringList(kSlowCalibration) << "--decimals" << decimals), qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    QCOMPARE(ui->CalibrValue->decimals(), decimals.toInt());
+    rig.showTab(GasCalibrationTab);
+    rig.click(ui->CalibDiapStart);
+    rig.tick();
+    ui->CalibrValue->setValue(atClick);
+    rig.click(ui->CalibDiapSet);
+    ui->CalibrValue->setValue(atTick);
+
+    rig.sim.clearEvents();
+    QCOMPARE(rig.tickWrites(), QStringList({wordWrite(13, raw), wordWrite(12, kSpanCommand),
+                                             wordWrite(12, kSaveCommand)}));
+    QCOMPARE(rig.probe.regHold()[13], quint16(raw));
+    QCOMPARE(rig.sim.waitForEvent("calib", 3000, "action", "span").value("value"), QString::number(raw));
+    QCOMPARE(rig.probe.calibState(), 2);
+
+    rig.click(ui->Write);
+    rig.tick();
+    QCOMPARE(rig.sim.holding(13).value(0), quint16(raw));
+}
+
+void TestGasCalibration::spanBoundedOnDecode_data()
+{
+    QTest::addColumn<QString>("decimals");
+    QTest::addColumn<double>("maximum");
+    QTest::newRow("d=0") << "0" << 65535.0;
+    QTest::newRow("d=1") << "1" << 6553.5;
+    QTest::newRow("d=2") << "2" << 655.35;
+    QTest::newRow("d=3") << "3" << 65.535;
+}
+
+// The box cannot take a concentration whose raw form needs more than 16
+// bits, and its largest value still goes out whole.
+void TestGasCalibration::spanBoundedOnDecode()
+{
+    QFETCH(QString, decimals);
+    QFETCH(double, maximum);
+
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(QStringList(kSlowCalibration) << "--decimals" << decimals), qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    QCOMPARE(ui->CalibrValue->maximum(), maximum);
+    ui->CalibrValue->setValue(maximum * 2);
+    QCOMPARE(ui->CalibrValue->value(), maximum);
+
+    rig.showTab(GasCalibrationTab);
+    rig.click(ui->CalibDiapStart);
+    rig.tick();
+    rig.click(ui->CalibDiapSet);
+    QCOMPARE(rig.tickWrites().value(0), wordWrite(13, 65535));
+}
+
+void TestGasCalibration::spanTooLargeIsRefused_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("6553.5 fits") << 6553.5 << true;
+    QTest::newRow("6553.6 does not") << 6553.6 << false;
+    QTest::newRow("65535 does not") << 65535.0 << false;
+}
+
+// With every block read refused the box keeps the form's range and the
+// window its start scale of 10, so a value too large for the register can
+// still reach the tick. It must not go out cut to 16 bits.
+void TestGasCalibration::spanTooLargeIsRefused()
+{
+    QFETCH(double, value);
+    QFETCH(bool, fits);
+
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(QStringList(kSlowCalibration) << "--fault" << "exception=2,fc=03,persist"),
+             qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    QCOMPARE(rig.probe.scale(), quint16(10));
+    QCOMPARE(ui->CalibrValue->maximum(), 65535.0);
+    rig.showTab(GasCalibrationTab);
+    rig.click(ui->CalibDiapStart);
+    rig.tick();
+    ui->CalibrValue->setValue(value);
+    rig.click(ui->CalibDiapSet);
+
+    const QStringList writes = rig.tickWrites();
+    if (fits) {
+        QCOMPARE(writes, QStringList({wordWrite(13, 65535), wordWrite(12, kSpanCommand),
+                                      wordWrite(12, kSaveCommand)}));
+        QCOMPARE(rig.probe.calibState(), 2);
+        return;
+    }
+    QCOMPARE(writes, QStringList());
+    QCOMPARE(ui->calib_stat->text(), QString("Калибровочная концентрация вне диапазона"));
+    QCOMPARE(rig.probe.calibState(), 0);
+    QCOMPARE(rig.probe.regHold()[13], quint16(0));
+    QCOMPARE(WindowOnSimulator::enabledOf(calibrationControls(ui)), kIdle);
+    QCOMPARE(ui->CalibrValue->value(), value);   // the entry stays for correcting
+}
+
+// The mode buttons only raise their request; their enabled states follow
+// the status word that the same tick polls.
+void TestGasCalibration::modeButtons()
+{
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(kSlowCalibration), qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    QVERIFY(ui->mode_service->isEnabled());
+    QVERIFY(!ui->mode_working->isEnabled());
+
+    rig.click(ui->mode_service);
+    QCOMPARE(ui->calib_stat->text(), QString());
+    QCOMPARE(rig.tickWrites(), QStringList{wordWrite(3, kServiceMode)});
+    QVERIFY(!ui->mode_service->isEnabled());
+    QVERIFY(ui->mode_working->isEnabled());
+
+    rig.click(ui->mode_working);
+    QCOMPARE(rig.tickWrites(), QStringList{wordWrite(3, 0)});
+    QVERIFY(ui->mode_service->isEnabled());
+    QVERIFY(!ui->mode_working->isEnabled());
+}
+
+QTEST_MAIN(TestGasCalibration)
+#include "tst_gascalibration.moc"
