@@ -1,10 +1,16 @@
 # Debian packages the build, the tests, the demo and the screenshots need.
-# Sourced by the scripts in this folder.
+# Sourced by the scripts in this folder and by fuzz/run and bench/run.
 ZORVEL_PACKAGES=(
     build-essential cmake pkg-config
     qtbase5-dev libqt5serialport5-dev libqcustomplot-dev
     libmodbus-dev mbpoll
     xvfb xauth imagemagick xdotool fonts-liberation
+)
+
+# Only for the checks beyond the plain suite: the fuzzers (clang with its
+# libFuzzer runtime) and the memory check (Valgrind).
+ZORVEL_CHECK_PACKAGES=(
+    clang libfuzzer-14-dev valgrind
 )
 
 # Installs whatever of the given packages is missing: apt-get as root, sudo
