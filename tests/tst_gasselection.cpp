@@ -1,0 +1,237 @@
+#include <QtTest>
+
+#include "registermodel.h"
+#include "windowonsimulator.h"
+
+// Switching the detector between its target and main gas, end to end
+// against the simulated detector: the block write each switch makes, the
+// guarded Stop and Exit, and the switch back on a tab change.
+class TestGasSelection : public QObject
+{
+    Q_OBJECT
+private slots:
+    void gasSwitch_data();
+    void gasSwitch();
+    void tabChangeSwitchesBack_data();
+    void tabChangeSwitchesBack();
+    void switchNotAllowed_data();
+    void switchNotAllowed();
+    void noRadioCheckedDoesNothing();
+    void reloadDuringMainGasReplacesTarget();
+};
+
+namespace {
+
+const QStringList kSimulator{"--fast", "--steady"};
+const quint16 kServiceModeBit = 0x0080;
+
+// The block writes of one tick: the gas name each first half carried and
+// whether its mode register had the service-mode bit.
+struct BlockWrites
+{
+    QStringList names;
+    bool allInServiceMode = true;
+    int requests = 0;
+};
+
+BlockWrites blockWritesOf(const QVector<SimRequest> &requests)
+{
+    BlockWrites found;
+    for (const SimRequest &request : requests) {
+        if (!request.isWrite())
+            continue;
+        ++found.requests;
+        const QString name = WindowOnSimulator::gasNameOf(request);
+        if (name.isNull())
+            continue;
+        found.names << name;
+        found.allInServiceMode = found.allInServiceMode && (request.values.value(3) & kServiceModeBit);
+    }
+    return found;
+}
+
+} // namespace
+
+void TestGasSelection::gasSwitch_data()
+{
+    QTest::addColumn<bool>("toMain");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("role");
+    QTest::newRow("main gas") << true << "C3H8" << "main";
+    // Already in the target gas: the block still goes out, in service mode.
+    QTest::newRow("target gas") << false << "CH4" << "target";
+}
+
+void TestGasSelection::gasSwitch()
+{
+    QFETCH(bool, toMain);
+    QFETCH(QString, name);
+    QFETCH(QString, role);
+
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(kSimulator), qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    QCOMPARE(ui->gaz_c->text(), QString("CH4"));
+    QCOMPARE(ui->gaz_osn->text(), QString("C3H8"));
+    QVERIFY(rig.probe.gasSwitchAllowed());
+    rig.showTab(GasCalibrationTab);
+    QVERIFY(ui->GazSet->isEnabled());
+
+    rig.click(toMain ? ui->rbGazOsn : ui->rbGazC);
+    rig.click(ui->GazSet);
+    QCOMPARE(rig.probe.mainGasActive(), toMain);
+    QCOMPARE(ui->Stop->isEnabled(), !toMain);
+    QCOMPARE(ui->Exit->isEnabled(), !toMain);
+    QCOMPARE(rig.probe.activeGasName(), name);
+    QCOMPARE(rig.probe.targetGasName(), QString("CH4"));
+
+    if (toMain)
+        rig.sim.clearEvents();
+    const BlockWrites written = blockWritesOf(rig.tick());
+    QCOMPARE(written.requests, 2);
+    QCOMPARE(written.names, QStringList{name});
+    QVERIFY(written.allInServiceMode);
+    QCOMPARE(rig.sim.holding(3).value(0), kServiceModeBit);
+    if (toMain)
+        QCOMPARE(rig.sim.waitForEvent("gas").value("role"), role);
+
+    // Back through the button: the text of gaz_c goes out and the window may
+    // be left again.
+    rig.click(ui->rbGazC);
+    rig.click(ui->GazSet);
+    QVERIFY(!rig.probe.mainGasActive());
+    QVERIFY(ui->Stop->isEnabled());
+    QVERIFY(ui->Exit->isEnabled());
+    QCOMPARE(blockWritesOf(rig.tick()).names, QStringList{"CH4"});
+}
+
+void TestGasSelection::tabChangeSwitchesBack_data()
+{
+    QTest::addColumn<bool>("mainGas");
+    QTest::newRow("main gas active") << true;
+    QTest::newRow("target gas") << false;
+}
+
+// A tab change takes a switched-in main gas back with one block write of the
+// target name, clears both status lines and changes nothing else.
+void TestGasSelection::tabChangeSwitchesBack()
+{
+    QFETCH(bool, mainGas);
+
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(kSimulator), qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    rig.showTab(GasCalibrationTab);
+    if (mainGas) {
+        rig.click(ui->rbGazOsn);
+        rig.click(ui->GazSet);
+        rig.tick();
+    } else {
+        ui->rbGazOsn->setChecked(true);   // chosen, not switched
+    }
+    ui->calib_stat->setText("gas line");
+    ui->calib_iout_stat->setText("current line");
+
+    rig.showTab(ParametersTab);
+    QVERIFY(ui->rbGazC->isChecked());
+    QVERIFY(!ui->rbGazOsn->isChecked());
+    QCOMPARE(ui->calib_stat->text(), QString());
+    QCOMPARE(ui->calib_iout_stat->text(), QString());
+    QVERIFY(!rig.probe.mainGasActive());
+    QVERIFY(ui->Stop->isEnabled());
+    QVERIFY(ui->Exit->isEnabled());
+    QCOMPARE(rig.probe.activeGasName(), QString("CH4"));
+
+    const BlockWrites written = blockWritesOf(rig.tick());
+    QCOMPARE(written.requests, mainGas ? 2 : 0);
+    QCOMPARE(written.names, mainGas ? QStringList{"CH4"} : QStringList());
+    QVERIFY(written.allInServiceMode);
+
+    rig.showTab(SettingsTab);
+    QCOMPARE(blockWritesOf(rig.tick()).requests, 0);
+}
+
+void TestGasSelection::switchNotAllowed_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("equal names") << QStringList{"--target-gas", "3", "--main-gas", "3"};
+    QTest::newRow("target gas 0") << QStringList{"--target-gas", "0"};
+    QTest::newRow("target gas 33") << QStringList{"--target-gas", "33"};
+    QTest::newRow("main gas 0") << QStringList{"--main-gas", "0"};
+    QTest::newRow("main gas 33") << QStringList{"--main-gas", "33"};
+}
+
+// A gas number out of range leaves its field empty on a first connection,
+// and an empty or repeated name allows no switch: the button stays off and
+// a click on it does nothing.
+void TestGasSelection::switchNotAllowed()
+{
+    QFETCH(QStringList, arguments);
+
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(kSimulator + arguments), qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    rig.showTab(GasCalibrationTab);
+    QVERIFY(!rig.probe.gasSwitchAllowed());
+    QVERIFY(!ui->GazSet->isEnabled());
+
+    rig.click(ui->rbGazOsn);
+    rig.click(ui->GazSet);
+    QVERIFY(!rig.probe.mainGasActive());
+    QCOMPARE(rig.tickWrites(), QStringList());
+
+    // Nor does the end of a calibration turn it on.
+    rig.click(ui->CalibZeroStart);
+    rig.click(ui->CalibZeroEsc);
+    QVERIFY(!ui->GazSet->isEnabled());
+}
+
+// Possible when the gas table was read but no block: the block read failed
+// and the tab was never changed.
+void TestGasSelection::noRadioCheckedDoesNothing()
+{
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(kSimulator + QStringList{"--fault", "exception=2,fc=03,persist"}),
+             qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    QVERIFY(rig.probe.gasSwitchAllowed());
+    QVERIFY(!ui->rbGazC->isChecked());
+    QVERIFY(!ui->rbGazOsn->isChecked());
+
+    QMetaObject::invokeMethod(&rig.window, "on_GazSet_clicked", Qt::DirectConnection);
+    QVERIFY(!rig.probe.reqWrite());
+    QVERIFY(ui->Exit->isEnabled());
+    QCOMPARE(rig.tickWrites(), QStringList());
+}
+
+// The target name is whatever the gas name field held at the last block
+// read, so a reload during the main gas decides what switching back writes.
+void TestGasSelection::reloadDuringMainGasReplacesTarget()
+{
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(kSimulator), qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    rig.showTab(GasCalibrationTab);
+    rig.click(ui->rbGazOsn);
+    rig.click(ui->GazSet);
+    rig.tick();
+
+    quint16 field[8] = {};
+    RegisterModel::encodeText("NH3", field, RegisterModel::kGasNameBytes);
+    QStringList words;
+    for (quint16 word : field)
+        words << QString::number(word);
+    QVERIFY(rig.sim.command("set holding 32 " + words.join(' ')));
+    rig.click(ui->Reload);
+    rig.tick();
+    QCOMPARE(rig.probe.targetGasName(), QString("NH3"));
+    QVERIFY(rig.probe.mainGasActive());
+    QVERIFY(!ui->Stop->isEnabled());
+    QVERIFY(!ui->Exit->isEnabled());
+
+    rig.showTab(CurrentOutputTab);
+    QCOMPARE(blockWritesOf(rig.tick()).names, QStringList{"NH3"});
+}
+
+QTEST_MAIN(TestGasSelection)
+#include "tst_gasselection.moc"
