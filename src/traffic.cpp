@@ -1,0 +1,88 @@
+#include "traffic.h"
+#include "modbuscrc.h"
+
+#include <QTime>
+
+// Debug lines are off by default; QtInfoMsg is the least severe type left on.
+Q_LOGGING_CATEGORY(zorvelTraffic, "zorvel.traffic", QtInfoMsg)
+
+namespace {
+
+quint8 byteAt(const QByteArray &data, int index)
+{
+    return static_cast<quint8>(data.at(index));
+}
+
+QString exceptionText(quint8 code)
+{
+    static const char *const names[] = {nullptr, "illegal function", "illegal data address",
+                                        "illegal data value", "slave device failure"};
+    const QString text = QString("exception %1").arg(code, 2, 16, QChar('0'));
+    return code >= 1 && code <= 4 ? text + " (" + names[code] + ")" : text;
+}
+
+bool isException(const QByteArray &answer)
+{
+    return answer.size() >= 5 && (byteAt(answer, 1) & 0x80);
+}
+
+// The checks of the read evaluation, in its order, so that "ok" here means the
+// master hands words on.
+QString readOutcome(const QByteArray &request, const QByteArray &answer)
+{
+    if (answer.size() <= 4)
+        return QString("incomplete answer (%1 bytes)").arg(answer.size());
+    if (!modbusCrcMatches(answer))
+        return "CRC mismatch";
+    const int byteCount = byteAt(answer, 2);
+    if (answer.size() <= byteCount + 4)
+        return isException(answer) ? exceptionText(byteAt(answer, 2))
+                                   : QString("shorter than its byte count %1").arg(byteCount);
+    // The master passes on any number of words; its callers reject a wrong one.
+    const int asked = request.size() >= 6 ? byteAt(request, 4) << 8 | byteAt(request, 5) : -1;
+    const int carried = byteCount / 2;
+    return carried == asked ? QString("ok") : QString("ok, %1 words for %2 asked").arg(carried).arg(asked);
+}
+
+QString writeOutcome(const QByteArray &answer)
+{
+    if (answer.size() <= 2)
+        return QString("incomplete answer (%1 bytes)").arg(answer.size());
+    if (!modbusCrcMatches(answer))
+        return "CRC mismatch";
+    return isException(answer) ? exceptionText(byteAt(answer, 2)) : QString("ok");
+}
+
+QString timeOfDay()
+{
+    return QTime::currentTime().toString("HH:mm:ss.zzz");
+}
+
+} // namespace
+
+QString trafficOutcome(TrafficKind kind, const QByteArray &request, const QByteArray &answer,
+                       const QString &lineFault)
+{
+    if (answer.isEmpty())
+        return lineFault.isEmpty() ? QString("no answer") : lineFault;
+    const QString judged = kind == TrafficKind::Read ? readOutcome(request, answer) : writeOutcome(answer);
+    return lineFault.isEmpty() ? judged : judged + ", " + lineFault;
+}
+
+TrafficEntry::TrafficEntry(TrafficKind kind, const QByteArray &request) : kind(kind), request(request)
+{
+    if (!zorvelTraffic().isDebugEnabled())
+        return;
+    clock.start();
+    qCDebug(zorvelTraffic).noquote() << timeOfDay() << "->" << request.toHex(' ');
+}
+
+void TrafficEntry::finish(const QByteArray &answer, const QString &lineFault)
+{
+    if (!zorvelTraffic().isDebugEnabled() || !clock.isValid())
+        return;
+    const QString bytes = answer.isEmpty() ? QString("nothing") : QString::fromLatin1(answer.toHex(' '));
+    qCDebug(zorvelTraffic).noquote() << timeOfDay() << "<-" << bytes
+                                     << QString("(%1 ms, %2)").arg(clock.elapsed())
+                                            .arg(trafficOutcome(kind, request, answer, lineFault));
+}
