@@ -21,26 +21,6 @@ bool portFailed(const QSerialPort &port)
     return error != QSerialPort::NoError && error != QSerialPort::TimeoutError;
 }
 
-// sendRequest hands back only the bytes; what became of the line itself the
-// port still tells afterwards (a stalled write leaves its bytes behind).
-QString lineFault(const QSerialPort &port)
-{
-    if (!port.isOpen())
-        return "port not open";
-    if (port.bytesToWrite() > 0)
-        return "write timeout";
-    return portFailed(port) ? port.errorString() : QString();
-}
-
-QByteArray loggedExchange(Modbus &master, const QSerialPort &port, TrafficKind kind,
-                          const QByteArray &request, int timeout)
-{
-    TrafficEntry traffic(kind, request);
-    const QByteArray answer = master.sendRequest(request, timeout);
-    traffic.finish(answer, lineFault(port));
-    return answer;
-}
-
 } // namespace
 
 Modbus::Modbus(QObject *parent) : QObject(parent), serialPort(new QSerialPort(this)) {}
@@ -89,8 +69,10 @@ bool Modbus::verifyCRC(const QByteArray &frame)
 
 QByteArray Modbus::sendRequest(const QByteArray &request, int timeout)
 {
+    TrafficEntry traffic(request);
     if (!serialPort->isOpen()) {
         qDebug() << "Serial port not open";
+        traffic.finish({}, "port not open");
         return {};
     }
     serialPort->clear(QSerialPort::AllDirections);
@@ -98,13 +80,16 @@ QByteArray Modbus::sendRequest(const QByteArray &request, int timeout)
     serialPort->write(request);
     if (!serialPort->waitForBytesWritten(writeWaitMs)) {
         qDebug() << "Write timeout";
+        traffic.finish({}, "write timeout");
         // A request left in the port's buffer would go out late, and on a
         // port whose device has gone every pass of the event loop retries
         // it at once, keeping the processor busy until the disconnect.
         serialPort->clear(QSerialPort::Output);
         return {};
     }
-    return collectAnswer(timeout);
+    const QByteArray answer = collectAnswer(timeout);
+    traffic.finish(answer, portFailed(*serialPort) ? serialPort->errorString() : QString());
+    return answer;
 }
 
 // The deadline moves with every byte, so a slow answer is never cut while it
@@ -130,18 +115,16 @@ QByteArray Modbus::collectAnswer(int timeout)
 
 bool Modbus::writeSingleHoldingRegister(quint16 address, quint16 value)
 {
-    const QByteArray answer = loggedExchange(*this, *serialPort, TrafficKind::Write,
-                                             buildWriteSingleRequest(slaveAddress, address, value),
-                                             writeSingleResponseTimeout());
+    const QByteArray answer = sendRequest(buildWriteSingleRequest(slaveAddress, address, value),
+                                          writeSingleResponseTimeout());
     return evaluateWriteAnswer(answer);
 }
 
 bool Modbus::writeHoldingRegisters(quint16 startAddress, const QVector<quint16> &values)
 {
     const quint16 quantity = static_cast<quint16>(values.size());
-    const QByteArray answer = loggedExchange(*this, *serialPort, TrafficKind::Write,
-                                             buildWriteMultipleRequest(slaveAddress, startAddress, values),
-                                             writeMultipleResponseTimeout(quantity));
+    const QByteArray answer = sendRequest(buildWriteMultipleRequest(slaveAddress, startAddress, values),
+                                          writeMultipleResponseTimeout(quantity));
     return evaluateWriteAnswer(answer);
 }
 
@@ -149,14 +132,12 @@ QVector<quint16> Modbus::readHoldingRegisters(quint16 startAddress, quint16 coun
 {
     const QByteArray request =
         buildReadRequest(slaveAddress, ModbusFunction::ReadHoldingRegisters, startAddress, count);
-    return evaluateReadAnswer(
-        loggedExchange(*this, *serialPort, TrafficKind::Read, request, readResponseTimeout(count)));
+    return evaluateReadAnswer(sendRequest(request, readResponseTimeout(count)));
 }
 
 QVector<quint16> Modbus::readInputRegisters(quint16 startAddress, quint16 count)
 {
     const QByteArray request =
         buildReadRequest(slaveAddress, ModbusFunction::ReadInputRegisters, startAddress, count);
-    return evaluateReadAnswer(
-        loggedExchange(*this, *serialPort, TrafficKind::Read, request, readResponseTimeout(count)));
+    return evaluateReadAnswer(sendRequest(request, readResponseTimeout(count)));
 }

@@ -58,18 +58,19 @@ QString timeOfDay()
     return QTime::currentTime().toString("HH:mm:ss.zzz");
 }
 
-} // namespace
-
-QString trafficOutcome(TrafficKind kind, const QByteArray &request, const QByteArray &answer,
-                       const QString &lineFault)
+QString outcome(const QByteArray &request, const QByteArray &answer, const QString &lineFault)
 {
     if (answer.isEmpty())
         return lineFault.isEmpty() ? QString("no answer") : lineFault;
-    const QString judged = kind == TrafficKind::Read ? readOutcome(request, answer) : writeOutcome(answer);
+    const quint8 function = request.size() > 1 ? byteAt(request, 1) : 0;
+    const bool read = function == 0x03 || function == 0x04;
+    const QString judged = read ? readOutcome(request, answer) : writeOutcome(answer);
     return lineFault.isEmpty() ? judged : judged + ", " + lineFault;
 }
 
-TrafficEntry::TrafficEntry(TrafficKind kind, const QByteArray &request) : kind(kind), request(request)
+} // namespace
+
+TrafficEntry::TrafficEntry(const QByteArray &request) : request(request)
 {
     if (!zorvelTraffic().isDebugEnabled())
         return;
@@ -84,5 +85,5 @@ void TrafficEntry::finish(const QByteArray &answer, const QString &lineFault)
     const QString bytes = answer.isEmpty() ? QString("nothing") : QString::fromLatin1(answer.toHex(' '));
     qCDebug(zorvelTraffic).noquote() << timeOfDay() << "<-" << bytes
                                      << QString("(%1 ms, %2)").arg(clock.elapsed())
-                                            .arg(trafficOutcome(kind, request, answer, lineFault));
+                                            .arg(outcome(request, answer, lineFault));
 }
