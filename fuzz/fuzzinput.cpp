@@ -1,0 +1,8 @@
+#include "fuzzinput.h"
+
+#include <QtGlobal>
+
+void silenceQtMessages()
+{
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+}
