@@ -99,7 +99,7 @@ Behaviour
 
 Request log (standard output after the path line, or --log FILE), one line
 per request and per event, seconds since start first, fields key=value:
-  12.345 slave=1 fc=04 addr=256 count=80 fault=none reply=ok
+  12.345 slave=1 fc=04 addr=256 count=80 fault=none reply=ok conc=20
   12.360 slave=1 fc=06 addr=3 value=128 fault=none reply=ok
   12.400 slave=1 fc=10 addr=0 count=96 values=4096,256,... fault=none reply=ok
   12.500 slave=1 fc=03 addr=300 count=2 fault=none reply=exception:02
@@ -107,6 +107,7 @@ per request and per event, seconds since start first, fields key=value:
   12.700 slave=5 fc=04 addr=256 count=80 fault=none reply=ignored
   reply is what the detector made of the request: ok, exception:NN, ignored
   (another slave) or broadcast; fault is what then happened to the answer.
+  conc is the raw concentration word (input 272) an 0x04 answer carried.
   A frame with a bad CRC is logged as event=badframe and not answered.
   Events: event=mode value=service|working, event=address value=N,
   event=calib action=zero|span|save|done [value=N] [kind=zero|span],

@@ -1,6 +1,7 @@
 #include "simulator.h"
 
 #include "lineoutput.h"
+#include "registermap.h"
 #include "requestlog.h"
 
 #include <QSocketNotifier>
@@ -28,6 +29,18 @@ int silenceMs(const SimOptions &o)
 QString hex(const QByteArray &bytes)
 {
     return QString::fromLatin1(bytes.toHex());
+}
+
+// " conc=N" when the answer carries the concentration word: a soak run checks
+// every value the configurator shows against what really went out.
+QString concentrationField(const Request &r, const QByteArray &pdu)
+{
+    const int offset = Reg::inputBase + Reg::concentration - r.address;
+    if (r.function != 0x04 || offset < 0 || offset >= r.count || pdu.size() < 4 + 2 * offset
+        || (static_cast<quint8>(pdu[0]) & 0x80))
+        return QString();
+    const int value = static_cast<quint8>(pdu[2 + 2 * offset]) << 8 | static_cast<quint8>(pdu[3 + 2 * offset]);
+    return QString(" conc=%1").arg(value);
 }
 
 } // namespace
@@ -154,10 +167,10 @@ void Simulator::handleFrame(const QByteArray &frame)
         log(requestLogLine(seconds(), request, AppliedFault(), "ignored"));
         return;
     }
-    answer(request);
+    answer(request, frame.size());
 }
 
-void Simulator::answer(const Request &request)
+void Simulator::answer(const Request &request, int frameBytes)
 {
     const double received = seconds();
     const quint8 address = detector.slaveAddress();
@@ -171,7 +184,8 @@ void Simulator::answer(const Request &request)
                                : answerPdu(request, detector);
     holdingEvents = false;
     const bool broadcast = request.slave == 0;
-    log(requestLogLine(received, request, fault, broadcast ? "broadcast" : replyLabel(pdu)));
+    log(requestLogLine(received, request, fault, broadcast ? "broadcast" : replyLabel(pdu))
+        + concentrationField(request, pdu));
     for (const QString &line : heldEvents)
         log(line);
     heldEvents.clear();
@@ -183,7 +197,10 @@ void Simulator::answer(const Request &request)
         return;
     const int turnaround = options.fast ? 0 : options.turnaroundMs;
     const quint8 other = quint8(address % 247 + 1);
-    transmitter.send(faults.shape(fault, makeAdu(address, pdu), turnaround, other));
+    // The turnaround starts when the request's last character would have
+    // come in on the line, not when the pty delivered the whole frame.
+    transmitter.send(faults.shape(fault, makeAdu(address, pdu), turnaround, other),
+                     frameBytes * characterNs(options));
 }
 
 void Simulator::closePort()

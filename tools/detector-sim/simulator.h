@@ -35,7 +35,7 @@ private:
     void endFrameBySilence();
     void takeCompleteFrames();
     void handleFrame(const QByteArray &frame);
-    void answer(const Request &request);
+    void answer(const Request &request, int frameBytes);
     void readStdin();
     void closePort();
     QString reopenPort();

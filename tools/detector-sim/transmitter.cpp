@@ -26,7 +26,7 @@ void Transmitter::setDescriptor(int descriptor)
     }
 }
 
-void Transmitter::send(const QVector<Segment> &answer)
+void Transmitter::send(const QVector<Segment> &answer, qint64 heardAfterNs)
 {
     if (fd < 0 || answer.isEmpty())
         return;
@@ -36,7 +36,7 @@ void Transmitter::send(const QVector<Segment> &answer)
     if (wasIdle) {
         // The turnaround counts from now, or from the end of what is still
         // on the line.
-        startFront(qMax(clock.nsecsElapsed(), lineFreeNs));
+        startFront(qMax(clock.nsecsElapsed() + heardAfterNs, lineFreeNs));
         pump();
     }
 }
@@ -59,7 +59,7 @@ void Transmitter::pump()
         }
         int due = size;
         if (characterNs > 0)
-            due = int(qMin<qint64>(size, (now - p.startNs) / characterNs + 1));
+            due = int(qMin<qint64>(size, (now - p.startNs) / characterNs));
         const int wanted = due - p.sent;
         if (wanted > 0) {
             const ssize_t n = ::write(fd, p.segment.bytes.constData() + p.sent, size_t(wanted));
@@ -75,7 +75,7 @@ void Transmitter::pump()
             }
         }
         if (p.sent < size) {
-            const qint64 next = p.startNs + p.sent * characterNs;
+            const qint64 next = p.startNs + (p.sent + 1) * characterNs;
             timer.start(int(qMax<qint64>(0, (next - now + msNs - 1) / msNs)));
             return;
         }

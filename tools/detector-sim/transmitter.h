@@ -10,7 +10,8 @@
 
 // Puts answers on the line one after the other, each segment after its
 // silence and, unless pacing is off, one character per character time, as a
-// UART at the line's baud rate would.
+// UART at the line's baud rate would: a character reaches the reader when its
+// stop bit is over.
 class Transmitter : public QObject
 {
     Q_OBJECT
@@ -19,7 +20,9 @@ public:
     explicit Transmitter(qint64 characterNs, QObject *parent = nullptr);
 
     void setDescriptor(int fd);        // -1: drop everything, write nothing
-    void send(const QVector<Segment> &answer);
+    // heardAfterNs: how long the request still takes to come in on a real
+    // line, where the pty handed it over at once; the answer waits for it.
+    void send(const QVector<Segment> &answer, qint64 heardAfterNs = 0);
     bool idle() const { return queue.isEmpty(); }
 
 private:
