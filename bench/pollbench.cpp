@@ -1,0 +1,279 @@
+// The line benchmarks, each printed as a Markdown section:
+//  - one 80-word poll at real 9600-baud pacing against the line's own limit,
+//    and the same read by libmodbus against the same simulator, in turns;
+//  - the first tick of a connection against its wire-time limit;
+//  - steady polling of the connected window for a while: CPU and memory,
+//    next to a libmodbus loop polling a second simulator at the same rate.
+#include "benchsupport.h"
+#include "mainwindowprobe.h"
+#include "modbusoperations.h"
+#include "simulator.h"
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTextStream>
+#include <QThread>
+#include <QTimer>
+
+#include <atomic>
+#include <cstdio>
+#include <modbus/modbus.h>
+
+namespace {
+
+QTextStream out(stdout);
+
+// The simulator's default turnaround, and the master's end-of-answer silence.
+const int turnaroundMs = 5;
+const int endSilenceMs = 10;
+
+// Wire limit of one read of n registers: request and answer on the line,
+// the slave's turnaround, then the silence that ends the answer.
+double readLimitMs(int registers)
+{
+    return wireMs(8 + 5 + 2 * registers) + turnaroundMs + endSilenceMs;
+}
+
+struct Libmodbus
+{
+    modbus_t *ctx = nullptr;
+    explicit Libmodbus(const QString &port)
+    {
+        ctx = modbus_new_rtu(port.toLocal8Bit().constData(), 9600, 'N', 8, 1);
+        modbus_set_slave(ctx, 1);
+        if (modbus_connect(ctx) != 0) {
+            modbus_free(ctx);
+            ctx = nullptr;
+        }
+    }
+    ~Libmodbus()
+    {
+        if (ctx) {
+            modbus_close(ctx);
+            modbus_free(ctx);
+        }
+    }
+    bool read80()
+    {
+        uint16_t words[80];
+        return ctx && modbus_read_input_registers(ctx, 256, 80, words) == 80;
+    }
+};
+
+bool launch(SimulatorProcess &sim)
+{
+    if (sim.launch({"--steady"}))
+        return true;
+    fprintf(stderr, "simulator: %s\n", qPrintable(sim.errorText()));
+    return false;
+}
+
+// Our poll and libmodbus's, in turns, each with the port opened just for it.
+bool onePoll(int rounds)
+{
+    SimulatorProcess sim;
+    if (!launch(sim))
+        return false;
+    QVector<double> ours, theirs, ratios;
+    int failures = 0;
+    for (int i = 0; i < rounds; ++i) {
+        ModbusOperations ops;
+        ops.setNamePort(sim.portPath());
+        ops.setSlaveAddress(1);
+        if (!ops.open())
+            return false;
+        qint64 start = monotonicNs();
+        failures += ops.readInputValues().size() != 80;
+        ours << msSince(start);
+        ops.close();
+
+        Libmodbus peer(sim.portPath());
+        start = monotonicNs();
+        failures += !peer.read80();
+        theirs << msSince(start);
+        ratios << ours.last() / theirs.last();
+        sim.clearRequests();
+    }
+    const double limit = readLimitMs(80);
+    const double mine = median(ours), peer = median(theirs);
+    out << "## One poll: 80 input registers at 9600 baud\n\n"
+        << "Line limit: (8 + 165) characters x 1.042 ms + " << turnaroundMs << " ms turnaround + "
+        << endSilenceMs << " ms end-of-answer silence = **" << fixed(limit, 1) << " ms**. "
+        << rounds << " rounds, the two masters taking turns on the same simulator; "
+        << failures << " failed reads.\n\n"
+        << "| master | median ms | p10 | p90 | median - limit |\n|---|---|---|---|---|\n"
+        << "| configurator (`readInputValues`) | " << fixed(mine, 1) << " | " << fixed(percentile(ours, 10), 1)
+        << " | " << fixed(percentile(ours, 90), 1) << " | " << fixed(mine - limit, 1) << " |\n"
+        << "| libmodbus `modbus_read_input_registers` | " << fixed(peer, 1) << " | "
+        << fixed(percentile(theirs, 10), 1) << " | " << fixed(percentile(theirs, 90), 1) << " | "
+        << fixed(peer - limit, 1) << " |\n\n"
+        << "Ratio configurator / libmodbus: median of the ratios per round **" << fixed(median(ratios), 3)
+        << "**, ratio of the medians " << fixed(mine / peer, 3) << " (target <= 1.07). "
+        << "Median within 3 ms of the limit: " << (qAbs(mine - limit) <= 3 ? "**yes**" : "**no**") << ".\n\n";
+    out.flush();
+    return failures == 0;
+}
+
+// The transactions of a connection's first tick: reload (holding 96 and 84,
+// input 112), the poll (input 80), the gas name table (four times input 64).
+double firstTickLimitMs()
+{
+    double limit = 0;
+    for (const int n : {96, 84, 112, 80, 64, 64, 64, 64})
+        limit += readLimitMs(n);
+    return limit;
+}
+
+bool firstTick(int rounds)
+{
+    SimulatorProcess sim;
+    if (!launch(sim))
+        return false;
+    qputenv("ZORVEL_EXTRA_PORTS", sim.portPath().toLocal8Bit());
+    ScratchWorkingDir scratch;
+    MainWindow window;
+    MainWindowProbe probe(window);
+    probe.ui()->cComPort->setCurrentIndex(probe.ui()->cComPort->count() - 1);
+    QVector<double> ticks;
+    int transactions = 0;
+    for (int i = 0; i < rounds; ++i) {
+        sim.clearRequests();
+        probe.ui()->Start->click();
+        if (!probe.timer().isActive())
+            return false;
+        const qint64 start = monotonicNs();
+        probe.tick();
+        ticks << msSince(start);
+        probe.ui()->Stop->click();
+        sim.waitForRequests(8);
+        transactions = sim.requests().size();
+    }
+    const double limit = firstTickLimitMs();
+    out << "## First tick of a connection\n\n"
+        << "Reload (holding 96 + 84, input 112), poll (input 80) and gas name table (4 x input 64): "
+        << transactions << " transactions seen by the simulator. Wire-time limit, each read as above: **"
+        << fixed(limit, 1) << " ms**.\n\n"
+        << "| | median ms | p10 | p90 | median / limit |\n|---|---|---|---|---|\n"
+        << "| first tick (" << rounds << " connections) | " << fixed(median(ticks), 1) << " | "
+        << fixed(percentile(ticks, 10), 1) << " | " << fixed(percentile(ticks, 90), 1) << " | "
+        << fixed(median(ticks) / limit, 3) << " |\n\n";
+    out.flush();
+    return transactions == 8;
+}
+
+// libmodbus polling once a second on its own thread, for comparison.
+class PeerLoop : public QThread
+{
+public:
+    PeerLoop(const QString &port, int seconds) : port(port), seconds(seconds) {}
+    double cpu = 0;
+    int polls = 0, failures = 0;
+
+protected:
+    void run() override
+    {
+        Libmodbus peer(port);
+        const double startCpu = threadCpuSeconds();
+        const qint64 start = monotonicNs();
+        for (int i = 0; i < seconds; ++i) {
+            failures += !peer.read80();
+            ++polls;
+            const qint64 next = start + qint64(i + 1) * 1000000000LL;
+            const qint64 wait = next - monotonicNs();
+            if (wait > 0)
+                QThread::usleep(quint64(wait / 1000));
+        }
+        cpu = threadCpuSeconds() - startCpu;
+    }
+
+private:
+    QString port;
+    int seconds;
+};
+
+// The window's own event loop, as the program runs it, for a while.
+void runEventLoop(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool steadyPolling(int seconds)
+{
+    SimulatorProcess sim, peerSim;
+    if (!launch(sim) || !launch(peerSim))
+        return false;
+    qputenv("ZORVEL_EXTRA_PORTS", sim.portPath().toLocal8Bit());
+    ScratchWorkingDir scratch;
+    MainWindow window;
+    window.show();
+    MainWindowProbe probe(window);
+    probe.ui()->cComPort->setCurrentIndex(probe.ui()->cComPort->count() - 1);
+    probe.ui()->Start->click();
+    // The first tick (reload and gas table) is connection set-up, not steady polling.
+    runEventLoop(2500);
+    sim.clearRequests();
+
+    PeerLoop peer(peerSim.portPath(), seconds);
+    QVector<long> rss;
+    const double startCpu = threadCpuSeconds();
+    const qint64 start = monotonicNs();
+    peer.start();
+    rss << residentKib();
+    QTimer sampler;
+    QObject::connect(&sampler, &QTimer::timeout, [&rss] { rss << residentKib(); });
+    sampler.start(10000);
+    runEventLoop(seconds * 1000);
+    sampler.stop();
+    const double cpu = threadCpuSeconds() - startCpu;
+    const double wall = msSince(start) / 1000.0;
+    peer.wait();
+    const int polls = sim.requests().size();
+    const bool connected = probe.timer().isActive();
+    probe.ui()->Stop->click();
+
+    QStringList samples;
+    for (const long kib : rss)
+        samples << QString::number(kib / 1024.0, 'f', 1);
+    out << "## Steady polling\n\n"
+        << "The connected window (offscreen) polling once a second for " << seconds
+        << " s after its first tick, its thread's CPU time against the wall clock; beside it, in the "
+           "same run, libmodbus polling a second simulator once a second on another thread.\n\n"
+        << "| | polls | CPU s | share of one core |\n|---|---|---|---|\n"
+        << "| configurator window | " << polls << " | " << fixed(cpu, 3) << " | **"
+        << fixed(100 * cpu / wall, 2) << " %** |\n"
+        << "| libmodbus loop | " << peer.polls << " (" << peer.failures << " failed) | " << fixed(peer.cpu, 3)
+        << " | " << fixed(100 * peer.cpu / wall, 2) << " % |\n\n"
+        << "Resident memory of the process (MiB), every 10 s: " << samples.join(", ")
+        << "; change over the run " << fixed((rss.last() - rss.first()) / 1024.0, 2) << " MiB. "
+        << "Target: under 1 % of one core: " << (100 * cpu / wall < 1 ? "**met**" : "**missed**")
+        << (connected ? "" : " (the window disconnected during the run)") << ".\n\n";
+    out.flush();
+    return connected;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Line benchmarks of the configurator against the simulated detector.");
+    parser.addHelpOption();
+    const QCommandLineOption rounds("rounds", "rounds of the one-poll benchmark", "N", "40");
+    const QCommandLineOption connections("connections", "connections for the first-tick benchmark", "N", "10");
+    const QCommandLineOption steady("steady-seconds", "length of the steady polling run", "S", "60");
+    parser.addOptions({rounds, connections, steady});
+    parser.process(app);
+
+    bool ok = onePoll(parser.value(rounds).toInt());
+    ok = firstTick(parser.value(connections).toInt()) && ok;
+    ok = steadyPolling(parser.value(steady).toInt()) && ok;
+    return ok ? 0 : 1;
+}
