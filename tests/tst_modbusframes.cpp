@@ -13,11 +13,6 @@
 
 namespace {
 
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-
 // Reads off the line the request libmodbus sends for the same operation; its
 // frames and CRC are an implementation independent of ours.
 QByteArray sentByLibmodbus(int slave, const std::function<void(modbus_t *)> &call)

@@ -13,19 +13,6 @@ namespace {
 
 using Operation = std::function<bool(ModbusOperations &)>;
 
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-
-QVector<quint16> pattern(int first, int count)
-{
-    QVector<quint16> words;
-    for (int i = 0; i < count; ++i)
-        words.append(static_cast<quint16>(first * 0x0100 + i));
-    return words;
-}
-
 // Eight registers of a gas name, low byte first, padded with NULs.
 QVector<quint16> nameWords(const QString &name)
 {

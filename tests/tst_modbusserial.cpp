@@ -2,6 +2,7 @@
 #include "logcapture.h"
 #include "modbus.h"
 #include "modbusanswers.h"
+#include "openmaster.h"
 #include "modbusframes.h"
 #include "ptypair.h"
 
@@ -13,37 +14,12 @@
 
 namespace {
 
-QByteArray hex(const char *text)
-{
-    return QByteArray::fromHex(text);
-}
-
-QVector<quint16> pattern(int first, int count)
-{
-    QVector<quint16> words;
-    for (int i = 0; i < count; ++i)
-        words.append(static_cast<quint16>(first * 0x0100 + i));
-    return words;
-}
-
 qint64 threadCpuMs()
 {
     timespec now;
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
-
-// A master whose port is the slave side of a pty or a libmodbus slave.
-struct OpenMaster {
-    explicit OpenMaster(const QString &path)
-    {
-        modbus.portName = path;
-        modbus.setSlaveAddress(1);
-        opened = modbus.openPort();
-    }
-    Modbus modbus;
-    bool opened = false;
-};
 
 using Exchange = std::function<bool(Modbus &)>;
 

@@ -3,6 +3,7 @@
 #include "logcapture.h"
 #include "modbus.h"
 #include "modbusanswers.h"
+#include "openmaster.h"
 #include "modbusframes.h"
 #include "modbusoperations.h"
 #include "ptypair.h"
@@ -61,17 +62,6 @@ QString hexOf(const QByteArray &bytes)
 struct TrafficOn {
     TrafficOn() { QLoggingCategory::setFilterRules("zorvel.traffic=true"); }
     ~TrafficOn() { QLoggingCategory::setFilterRules(QString()); }
-};
-
-struct OpenMaster {
-    explicit OpenMaster(const QString &path)
-    {
-        modbus.portName = path;
-        modbus.setSlaveAddress(1);
-        opened = modbus.openPort();
-    }
-    Modbus modbus;
-    bool opened = false;
 };
 
 using Exchange = std::function<void(Modbus &)>;
