@@ -365,8 +365,13 @@ void TestPolling::vanishedPortDisconnectsQuickly()
 
     QVERIFY(!w.connected());
     QCOMPARE(ticks, 3);
-    QVERIFY2(elapsed < 3 * (200 + 800), qPrintable(QString("%1 ms").arg(elapsed)));
-    QVERIFY2(cpu < 0.5 * elapsed / 1000.0, qPrintable(QString("%1 s of processor in %2 ms").arg(cpu).arg(elapsed)));
+    // Under Valgrind every instruction costs many times over: the timings
+    // say nothing there, what the memory check wants is the path itself.
+    if (!qEnvironmentVariableIsSet("ZORVEL_UNDER_VALGRIND")) {
+        QVERIFY2(elapsed < 3 * (200 + 800), qPrintable(QString("%1 ms").arg(elapsed)));
+        QVERIFY2(cpu < 0.5 * elapsed / 1000.0,
+                 qPrintable(QString("%1 s of processor in %2 ms").arg(cpu).arg(elapsed)));
+    }
     QTest::qWait(100);   // and nothing left behind that wakes the loop
 }
 
