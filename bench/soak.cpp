@@ -66,6 +66,9 @@ public:
         probe = std::make_unique<MainWindowProbe>(*window);
         ui = probe->ui();
         ui->cComPort->setCurrentIndex(ui->cComPort->findText(link, Qt::MatchStartsWith));
+        // A fresh working directory holds no "ini": the address would be 0,
+        // the broadcast one, to which no detector answers.
+        ui->sbMB_Adr->setValue(1);
         // The soak takes the timer's ticks itself, to look before and after each.
         QObject::disconnect(&probe->timer(), &QTimer::timeout, window.get(), nullptr);
         QObject::connect(&probe->timer(), &QTimer::timeout, this, [this] { tick(); });
