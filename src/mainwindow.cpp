@@ -2,10 +2,9 @@
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
-#include <QPainter>
-#include <QPixmap>
 
 #include "customplotwidget.h"
+#include "icontint.h"
 #include "inifile.h"
 
 QString dir;
@@ -98,18 +97,7 @@ MainWindow::~MainWindow()
 // Keeps the picture's shape and opacity and paints it all in one colour.
 QIcon MainWindow::colorizeIcon(const QString &path, const QColor &color)
 {
-    const QPixmap picture(path);
-    if (picture.isNull())
-        return QIcon();   // what painting on an empty pixmap would give, without the painter's complaints
-    QPixmap tinted(picture.size());
-    tinted.fill(Qt::transparent);
-    QPainter painter(&tinted);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawPixmap(0, 0, picture);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceIn);
-    painter.fillRect(tinted.rect(), color);
-    painter.end();
-    return QIcon(tinted);
+    return tintedIcon(path, color);
 }
 
 void MainWindow::on_Exit_clicked()

@@ -3,6 +3,7 @@
 #include "logcapture.h"
 #include "modbus.h"
 #include "modbusoperations.h"
+#include "openmaster.h"
 #include "simulator.h"
 
 #include <QElapsedTimer>
@@ -34,19 +35,6 @@ struct Bench
     }
     int status() { return ops.readInputValues().value(Word::status, -1); }
     int concentration() { return ops.readInputValues().value(Word::concentration, -1); }
-};
-
-// A bare master, for the faults seen one transaction at a time.
-struct Master
-{
-    explicit Master(const QString &path)
-    {
-        modbus.portName = path;
-        modbus.setSlaveAddress(1);
-        opened = modbus.openPort();
-    }
-    Modbus modbus;
-    bool opened = false;
 };
 
 void packName(QVector<quint16> &block, const QString &name)
@@ -322,7 +310,7 @@ void TestSimModbus::faultSeenAsFailure()
     QFETCH(int, minMs);
     SimulatorProcess sim;
     QVERIFY2(sim.launch({"--fast", "--fault", fault}), qPrintable(sim.errorText()));
-    Master master(sim.portPath());
+    OpenMaster master(sim.portPath());
     QVERIFY(master.opened);
     auto transaction = [&] {
         return write ? master.modbus.writeSingleHoldingRegister(14, 77)
@@ -389,7 +377,7 @@ void TestSimModbus::pacedReadTakesWireTime()
     QVERIFY2(paced.launch({"--steady"}), qPrintable(paced.errorText()));
     SimulatorProcess fast;
     QVERIFY2(fast.launch(steady), qPrintable(fast.errorText()));
-    Master onPaced(paced.portPath()), onFast(fast.portPath());
+    OpenMaster onPaced(paced.portPath()), onFast(fast.portPath());
     QVERIFY(onPaced.opened && onFast.opened);
     qint64 bestPaced = 1 << 30, bestFast = 1 << 30;
     for (int i = 0; i < 3; ++i) {
