@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr int kPictureSide = 512;   // the window expects 488 to 1024 pixels a side
+constexpr int kPictureSide = 128;   // four times the 32 x 32 icon: sharp up to a 4x screen
 constexpr qreal kGrid = 100;
 constexpr qreal kLine = 8;          // about 2.5 pixels once shrunk to a 32 x 32 icon
 constexpr int kAppIconSide = 256;
