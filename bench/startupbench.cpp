@@ -13,7 +13,6 @@
 #include <QIcon>
 #include <QImage>
 #include <QLabel>
-#include <QPainter>
 #include <QPixmap>
 #include <QPixmapCache>
 #include <QProcess>
@@ -81,7 +80,6 @@ private:
 // exit picture, each loaded from the resources and repainted in the accent.
 const char *const kPictures[] = {"params", "settings", "kalibrovka", "start", "stop", "reload",
                                  "write", "save", "load", "working", "service", "exit"};
-
 
 const QColor kAccent(25, 94, 172);
 

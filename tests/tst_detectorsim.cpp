@@ -17,10 +17,10 @@ namespace {
 const QStringList steady{"--fast", "--steady"};
 
 // "3:0x0080 6:500" -> {3: 128, 6: 500}
-QMap<int, int> wordSpec(const QString &spec)
+QMap<int, int> wordsOf(const QString &pairs)
 {
     QMap<int, int> words;
-    for (const QString &item : spec.split(' ', Qt::SkipEmptyParts)) {
+    for (const QString &item : pairs.split(' ', Qt::SkipEmptyParts)) {
         const QStringList parts = item.split(':');
         words.insert(parts[0].toInt(), parts[1].toInt(nullptr, 0));
     }
@@ -204,7 +204,7 @@ void TestDetectorSim::mbpollReadsHoldingBlock()
     for (auto it = rest.begin(); it != rest.end(); ++it)
         words.insert(it.key(), it.value());
     QCOMPARE(words.size(), 180);
-    const QMap<int, int> want = wordSpec(expected);
+    const QMap<int, int> want = wordsOf(expected);
     for (auto it = want.begin(); it != want.end(); ++it)
         QVERIFY2(words.value(it.key()) == it.value(),
                  qPrintable(QString("holding %1 is %2, expected %3")
@@ -238,7 +238,7 @@ void TestDetectorSim::mbpollReadsInputBlock()
     QVERIFY2(sim.launch(options), qPrintable(sim.errorText()));
     const QMap<int, int> words = readRegisters(sim.portPath(), "3", 256, 112);
     QCOMPARE(words.size(), 112);
-    const QMap<int, int> want = wordSpec(expected);
+    const QMap<int, int> want = wordsOf(expected);
     for (auto it = want.begin(); it != want.end(); ++it)
         QVERIFY2(words.value(it.key()) == it.value(),
                  qPrintable(QString("input %1 is %2, expected %3")

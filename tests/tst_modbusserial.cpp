@@ -2,8 +2,8 @@
 #include "logcapture.h"
 #include "modbus.h"
 #include "modbusanswers.h"
-#include "openmaster.h"
 #include "modbusframes.h"
+#include "openmaster.h"
 #include "ptypair.h"
 
 #include <QElapsedTimer>

@@ -100,7 +100,7 @@ QImage render(const QPainterPath &shape)
 
 // The same picture as a palette image: index a is black with opacity a.
 // Written that way the file decodes to exactly the same pixels from a
-// quarter of the data, which is most of what the window's start costs.
+// quarter of the data, and decoding is part of every start of the window.
 QImage alphaPalette(const QImage &picture)
 {
     const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);

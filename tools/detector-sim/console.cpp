@@ -50,7 +50,7 @@ Console::Console(Detector &d, FaultInjector &f, Actions a)
 QStringList Console::commandHelp()
 {
     return {
-        "fault SPEC            add a fault (syntax as --fault)",
+        "fault RULE            add a fault (syntax as --fault)",
         "fault clear           remove every fault",
         "faults                list the active faults",
         "set holding ADDR V... set holding registers from ADDR (no command is run)",

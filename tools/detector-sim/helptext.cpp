@@ -57,9 +57,9 @@ The detector (quantities in display units; d = decimal count)
   --seed N             seed for noise, garbage bytes and random faults (default 1)
 
 Faults
-  --fault SPEC         put a fault on answers; may be repeated
+  --fault RULE         put a fault on answers; may be repeated
   --silent-after N     answer N requests, then none (= --fault silent=N)
-  SPEC is KIND[=ARG] followed by modifiers, separated by commas (or blanks):
+  RULE is KIND[=ARG] followed by modifiers, separated by commas (or blanks):
     noanswer           no answer (the request is still carried out)
     badcrc             the answer's CRC is wrong
     truncate[=N]       only the first N bytes go out (default half the answer)

@@ -39,7 +39,7 @@ struct SimOptions
     bool fast = false;
     int baud = 9600;
     int turnaroundMs = 5;
-    QStringList faults;       // fault specifications, checked when they are added
+    QStringList faults;       // fault rules, checked when they are added
     bool quitOnEof = false;
     bool exitOnClose = false;
     bool help = false;

@@ -67,9 +67,9 @@ Simulator::Simulator(const SimOptions &o, LineOutput *stdoutLines, LineOutput *l
 
 bool Simulator::start(QString &error)
 {
-    for (const QString &spec : options.faults) {
+    for (const QString &text : options.faults) {
         FaultRule rule;
-        if (!parseFaultRule(spec, rule, error))
+        if (!parseFaultRule(text, rule, error))
             return false;
         faults.add(rule);
     }
