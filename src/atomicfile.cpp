@@ -5,6 +5,9 @@
 AtomicWrite writeFileAtomically(const QString &path, const QByteArray &content)
 {
     QSaveFile file(path);
+    // In a folder the user may not write, a file there that the user may
+    // write is written in place rather than not at all.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly))
         return AtomicWrite::NotOpened;
     // QSaveFile::commit() does not see an error of its own buffered flush

@@ -1,6 +1,7 @@
 #include "inifile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include "atomicfile.h"
 
@@ -45,12 +46,15 @@ SaveRecord recordFromImage(const QByteArray &image)
 }
 
 // The directory line: up to and including the first line feed, cut at the
-// first zero byte, without the blanks and line end around it.
+// first zero byte, without the blanks and line end around it. A line longer
+// than kMaxDirectoryLine bytes is ignored, as if there were none.
 QString directoryFromLine(QByteArray line)
 {
     const int lineFeed = line.indexOf('\n');
     if (lineFeed >= 0)
         line.truncate(lineFeed + 1);
+    if (line.size() > kMaxDirectoryLine)
+        return QString();
     const int zero = line.indexOf('\0');
     if (zero >= 0)
         line.truncate(zero);
@@ -76,13 +80,20 @@ bool decodeState(const QByteArray &content, SaveRecord &record, QString &directo
     return true;
 }
 
+// Reads no more than a state file can hold, so that an "ini" that is huge or
+// never ends cannot hold up the start. Only a plain file is opened: opening a
+// pipe would wait for a writer that may never come.
 bool FileLoad()
 {
+    if (!QFileInfo(kStateFileName).isFile())
+        return false;
     QFile file(kStateFileName);
     if (!file.open(QIODevice::ReadOnly))
         return false;
     QByteArray content = file.read(kRecordSize);
-    content += file.readLine();
+    // Up to one byte past the limit, which shows that the line is too long;
+    // readLine(n) stops after n - 1 bytes.
+    content += file.readLine(kMaxDirectoryLine + 2);
     return decodeState(content, save, dir);
 }
 

@@ -29,9 +29,15 @@ void FileSave();
 // directory in UTF-8, then "\r\n".
 QByteArray encodeState(const SaveRecord &record, const QString &directory);
 
+// The longest directory line that is taken, its line end included: room for
+// any path the system can name (4095 bytes) and "\r\n". A longer line is not
+// a directory the program wrote.
+constexpr int kMaxDirectoryLine = 4096 + 2;
+
 // Takes the record and the directory line from the content of "ini". Empty
 // content gives false and touches neither. Fewer than 9 bytes replace only
 // the leading bytes of the record's image; the rest of it keeps its value.
+// A directory line longer than kMaxDirectoryLine gives an empty directory.
 bool decodeState(const QByteArray &content, SaveRecord &record, QString &directory);
 
 #endif // INIFILE_H

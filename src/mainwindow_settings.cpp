@@ -55,11 +55,10 @@ void MainWindow::on_Import_clicked()
         complain(tr("Ошибка открытия файла") + path);
         return;
     }
-    // One byte more than a settings file, so a longer file shows as such
-    // without reading all of it.
-    const QByteArray content = file.read(kSettingsFileSize + 1);
-    // Export writes exactly 512 bytes; anything else would mix two blocks in
-    // the storage, and the next write would send that mixture to the device.
+    // A longer file lends its first 512 bytes. A shorter one would mix two
+    // blocks in the storage, and the next write would send that mixture to
+    // the device.
+    const QByteArray content = file.read(kSettingsFileSize);
     if (!decodeSettings(content, regHold)) {
         complain(tr("Неверный размер файла настроек ") + path);
         return;

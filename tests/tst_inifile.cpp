@@ -5,6 +5,11 @@
 #include "mainwindowprobe.h"
 #include "testsupport.h"
 
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
+
 Q_DECLARE_METATYPE(SaveRecord)
 
 namespace {
@@ -55,6 +60,7 @@ private slots:
     void load_data();
     void load();
     void loadFromWorkingDirectory();
+    void loadDoesNotWaitOnPipe();
 
     void windowAppliesSavedState_data();
     void windowAppliesSavedState();
@@ -199,6 +205,11 @@ void TestIniFile::load_data()
         << QByteArray("/abc");
     QTest::newRow("zero byte right after the record")
         << true << image + QByteArray("\0/abc\r\n", 7) << zero << true << record(1, 2, 5) << QByteArray();
+    const QByteArray longest(kMaxDirectoryLine - 2, 'd');
+    QTest::newRow("longest directory line")
+        << true << image + longest + "\r\n" << zero << true << record(1, 2, 5) << longest;
+    QTest::newRow("longer directory line is ignored")
+        << true << image + longest + "d\r\n/second\r\n" << zero << true << record(1, 2, 5) << QByteArray();
 }
 
 void TestIniFile::load()
@@ -239,6 +250,23 @@ void TestIniFile::loadFromWorkingDirectory()
     QCOMPARE(save.slaveAddress, uint8_t(0x11));
     QCOMPARE(dir, QString("/one"));
     QVERIFY(!QFile::exists(QCoreApplication::applicationDirPath() + "/ini"));
+}
+
+// Opening a pipe for reading waits for a writer, which may never come.
+void TestIniFile::loadDoesNotWaitOnPipe()
+{
+    ScratchWorkingDir scratch;
+    QCOMPARE(mkfifo("ini", 0600), 0);
+    save = record(1, 2, 3);
+
+    auto loading = std::async(std::launch::async, FileLoad);
+    if (loading.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+        // Be the writer, so that the waiting open returns before the failure.
+        ::close(::open("ini", O_WRONLY | O_NONBLOCK));
+        QFAIL("FileLoad waits on a pipe named ini");
+    }
+    QVERIFY(!loading.get());
+    QCOMPARE(save.slaveAddress, uint8_t(3));
 }
 
 void TestIniFile::windowAppliesSavedState_data()

@@ -111,6 +111,12 @@ void writeFile(const QString &path, const QByteArray &content)
     QCOMPARE(file.write(content), qint64(content.size()));
 }
 
+// rwxr-xr-x: under WithoutFileRights a test may look inside, not write. The
+// dropped rights keep root's group, so the group bits count as well.
+const QFileDevice::Permissions kFolderOthersMayNotWrite =
+    QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadGroup
+    | QFileDevice::ExeGroup | QFileDevice::ReadOther | QFileDevice::ExeOther;
+
 void exportTo(MainWindow &window)
 {
     QMetaObject::invokeMethod(&window, "on_Export_clicked");
@@ -150,6 +156,7 @@ private slots:
 
     void exportDialogAndFile_data();
     void exportDialogAndFile();
+    void importDialog_data();
     void importDialog();
     void cancel_data();
     void cancel();
@@ -160,6 +167,7 @@ private slots:
     void importRefusesWrongSize();
     void importOfUnreadableFile();
     void exportToUnwritablePlace();
+    void exportInPlaceWhereFolderIsLocked();
     void failedExportKeepsEarlierFile();
 };
 
@@ -235,13 +243,22 @@ void TestSettingsFile::exportDialogAndFile()
     QCOMPARE(contentOf(path).toHex(), littleEndian(stored(s.probe)).toHex());
 }
 
+void TestSettingsFile::importDialog_data()
+{
+    QTest::addColumn<QByteArray>("beyond");
+    QTest::newRow("settings file") << QByteArray();
+    QTest::newRow("513 bytes: the first 512 count") << QByteArray("\x11");
+    QTest::newRow("longer file") << QByteArray(4000, '\x22');
+}
+
 void TestSettingsFile::importDialog()
 {
+    QFETCH(QByteArray, beyond);
     Session s;
     QVERIFY(QDir(s.scratch.path()).mkdir("sets"));
     dir = s.file("sets");
     const QString path = s.file("other.bin");
-    writeFile(path, littleEndian(otherBlock()));
+    writeFile(path, littleEndian(otherBlock()) + beyond);
     s.dialogs.acceptFile(path);
 
     importFrom(s.window);
@@ -254,6 +271,7 @@ void TestSettingsFile::importDialog()
     QCOMPARE(seen.filters, (QStringList{"All Files (*)", "Bin Files (*.bin)"}));
     QCOMPARE(seen.directory, s.file("sets"));
     QCOMPARE(dir, s.file("sets"));
+    QCOMPARE(s.dialogs.messages().size(), 0);
     QVERIFY(stored(s.probe) == otherBlock());
     QCOMPARE(s.probe.ui()->valueHigh->text(), QString("200.00"));
 }
@@ -361,7 +379,7 @@ void TestSettingsFile::importLeavesDeviceOnlyFields()
 void TestSettingsFile::importRefusesWrongSize_data()
 {
     QTest::addColumn<int>("size");
-    for (int size : {0, 100, 511, 513, 600})
+    for (int size : {0, 100, 511})
         QTest::addRow("%d bytes", size) << size;
 }
 
@@ -393,9 +411,7 @@ void TestSettingsFile::importRefusesWrongSize()
 void TestSettingsFile::importOfUnreadableFile()
 {
     Session s;
-    QVERIFY(QFile::setPermissions(s.scratch.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner
-                                                        | QFileDevice::ExeOwner | QFileDevice::ReadOther
-                                                        | QFileDevice::ExeOther));
+    QVERIFY(QFile::setPermissions(s.scratch.path(), kFolderOthersMayNotWrite));
     const QString path = s.file("locked.bin");
     writeFile(path, encodeSettings(otherBlock().data()));
     QVERIFY(QFile::setPermissions(path, QFileDevice::WriteOwner));
@@ -443,6 +459,34 @@ void TestSettingsFile::exportToUnwritablePlace()
     QCOMPARE(dir, s.file("missing"));
     QCOMPARE(s.probe.regHold()[6], quint16(999));
     QVERIFY(!QFile::exists(path));
+}
+
+// Where the user may write the file but not the folder, no file can be made
+// beside it: the export overwrites it in place, cutting a longer one.
+void TestSettingsFile::exportInPlaceWhereFolderIsLocked()
+{
+    Session s;
+    const QString path = s.file("setting.bin");
+    writeFile(path, QByteArray(600, '\x33'));
+    QVERIFY(QFile::setPermissions(s.scratch.path(), kFolderOthersMayNotWrite));
+    QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                            | QFileDevice::WriteGroup | QFileDevice::ReadOther
+                                            | QFileDevice::WriteOther));
+    s.probe.ui()->valueHigh->setValue(66.6);
+    s.dialogs.acceptFile(path);
+    s.dialogs.closeMessage(QMessageBox::Yes);   // replace the earlier file
+    {
+        WithoutFileRights unprivileged;
+        if (!unprivileged.active())
+            QSKIP("file rights cannot be dropped here");
+        exportTo(s.window);
+    }
+
+    QCOMPARE(s.dialogs.unexpected(), QStringList());
+    QCOMPARE(s.dialogs.messages().size(), 1);
+    QCOMPARE(s.probe.regHold()[6], quint16(666));
+    QCOMPARE(contentOf(path).toHex(), littleEndian(stored(s.probe)).toHex());
+    QCOMPARE(QDir(s.scratch.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"setting.bin"});
 }
 
 void TestSettingsFile::failedExportKeepsEarlierFile()
