@@ -121,6 +121,7 @@ Commands on standard input (one a line; each reply ends with a line "ok" or
 )");
     for (const QString &line : Console::commandHelp())
         text += "  " + line + "\n";
-    text += "\nExit status: 0 normally, 1 when the pty cannot be set up, 2 on a bad option.\n";
+    text += "\n--help prints this text and --version the version.\n"
+            "Exit status: 0 normally, 1 when the pty cannot be set up, 2 on a bad option.\n";
     return text;
 }
