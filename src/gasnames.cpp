@@ -24,3 +24,8 @@ QVector<QString> decodeGasNameBlock(const QVector<quint16> &block)
         names.append(decodeGasName(block.constData() + first));
     return names;
 }
+
+bool gasNumberValid(quint16 number)
+{
+    return number >= 1 && number <= 32;
+}

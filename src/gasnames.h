@@ -10,6 +10,10 @@ const int gasNameWords = 8;
 const int gasNamesPerBlock = 8;
 const int gasNameBlockWords = gasNameWords * gasNamesPerBlock;
 
+// A target-gas or main-gas number names an entry of the table counted from
+// 1; anything else names none.
+bool gasNumberValid(quint16 number);
+
 // The names of one 64-word block of the gas name table, in order.
 QVector<QString> decodeGasNameBlock(const QVector<quint16> &block);
 

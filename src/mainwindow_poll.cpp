@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include "customplotwidget.h"
+#include "gasnames.h"
 #include "registermodel.h"
 
 using namespace RegisterModel;
@@ -14,11 +15,6 @@ bool take(bool &flag)
     const bool raised = flag;
     flag = false;
     return raised;
-}
-
-bool gasNumberValid(quint16 number)
-{
-    return number >= 1 && number <= 32;
 }
 
 } // namespace

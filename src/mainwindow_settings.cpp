@@ -1,7 +1,6 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -50,16 +49,13 @@ void MainWindow::on_Import_clicked()
                                                       tr("All Files (*);;Bin Files (*.bin)"));
     if (path.isEmpty())
         return;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    switch (readSettingsFile(path, regHold)) {
+    case SettingsRead::Read:
+        break;
+    case SettingsRead::NotOpened:
         complain(tr("Ошибка открытия файла") + path);
         return;
-    }
-    // A longer file lends its first 512 bytes. A shorter one would mix two
-    // blocks in the storage, and the next write would send that mixture to
-    // the device.
-    const QByteArray content = file.read(kSettingsFileSize);
-    if (!decodeSettings(content, regHold)) {
+    case SettingsRead::WrongSize:
         complain(tr("Неверный размер файла настроек ") + path);
         return;
     }

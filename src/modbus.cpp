@@ -57,6 +57,21 @@ void Modbus::setSlaveAddress(quint8 address)
     slaveAddress = address;
 }
 
+void Modbus::setReadTimeout(int ms)
+{
+    readTimeout = ms;
+}
+
+QString Modbus::errorString() const
+{
+    return serialPort->errorString();
+}
+
+int Modbus::readAnswerTimeout(quint16 count) const
+{
+    return readTimeout > 0 ? readTimeout : readResponseTimeout(count);
+}
+
 quint16 Modbus::calculateCRC(const QByteArray &data)
 {
     return modbusCrc(data);
@@ -132,12 +147,12 @@ QVector<quint16> Modbus::readHoldingRegisters(quint16 startAddress, quint16 coun
 {
     const QByteArray request =
         buildReadRequest(slaveAddress, ModbusFunction::ReadHoldingRegisters, startAddress, count);
-    return evaluateReadAnswer(sendRequest(request, readResponseTimeout(count)));
+    return evaluateReadAnswer(sendRequest(request, readAnswerTimeout(count)));
 }
 
 QVector<quint16> Modbus::readInputRegisters(quint16 startAddress, quint16 count)
 {
     const QByteArray request =
         buildReadRequest(slaveAddress, ModbusFunction::ReadInputRegisters, startAddress, count);
-    return evaluateReadAnswer(sendRequest(request, readResponseTimeout(count)));
+    return evaluateReadAnswer(sendRequest(request, readAnswerTimeout(count)));
 }

@@ -24,6 +24,12 @@ public:
     bool openPort();
     void closePort();
     void setSlaveAddress(quint8 address);
+    // How long a read waits for its answer to begin, in milliseconds, for a
+    // caller that must not wait long for a silent slave; 0, the default, is
+    // the usual wait, which grows with the register count.
+    void setReadTimeout(int ms);
+    // Why the port last failed to open, or failed since.
+    QString errorString() const;
 
     quint16 calculateCRC(const QByteArray &data);
     bool verifyCRC(const QByteArray &frame);
@@ -36,9 +42,11 @@ public:
 
 private:
     QByteArray collectAnswer(int timeout);
+    int readAnswerTimeout(quint16 count) const;
 
     QSerialPort *serialPort;
     quint8 slaveAddress = 1;
+    int readTimeout = 0;
 };
 
 #endif // ZORVEL_MODBUS_H

@@ -33,6 +33,7 @@ const quint16 inputValuesAllCount = 112;
 // The holding block travels in two requests, as the detector expects.
 const quint16 holdingFirstHalfCount = 96;
 const quint16 holdingSecondHalfCount = 84;
+const quint16 identityCount = 22;
 const int gasNameBlocks = 4;
 
 } // namespace
@@ -43,6 +44,11 @@ void ModbusOperations::setNamePort(QString text)
 {
     // A port list entry reads "name (manufacturer)".
     master->portName = text.left(text.indexOf(QLatin1Char(' ')));
+}
+
+void ModbusOperations::setPortPath(const QString &path)
+{
+    master->portName = path;
 }
 
 void ModbusOperations::setSlaveAddress(quint8 address)
@@ -60,6 +66,16 @@ void ModbusOperations::close()
     master->closePort();
 }
 
+void ModbusOperations::setReadTimeout(int ms)
+{
+    master->setReadTimeout(ms);
+}
+
+QString ModbusOperations::portError() const
+{
+    return master->errorString();
+}
+
 QVector<quint16> ModbusOperations::readInputValues()
 {
     return master->readInputRegisters(Address::inputValues, inputValuesCount);
@@ -75,6 +91,11 @@ QVector<quint16> ModbusOperations::readHOLDregs()
     QVector<quint16> block = master->readHoldingRegisters(Address::holdingBlock, holdingFirstHalfCount);
     block += master->readHoldingRegisters(Address::holdingSecondHalf, holdingSecondHalfCount);
     return block;
+}
+
+QVector<quint16> ModbusOperations::readIdentity()
+{
+    return master->readHoldingRegisters(Address::holdingBlock, identityCount);
 }
 
 QVector<QString> ModbusOperations::readGazNameTable()

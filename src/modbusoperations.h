@@ -15,13 +15,20 @@ public:
     explicit ModbusOperations(QObject *parent = nullptr);
 
     void setNamePort(QString text);
+    // A port path as it is, blanks and all (setNamePort takes a port list entry).
+    void setPortPath(const QString &path);
     void setSlaveAddress(quint8 address);
     bool open();
     void close();
+    void setReadTimeout(int ms);
+    QString portError() const;
 
     QVector<quint16> readInputValues();
     QVector<quint16> readInputValuesAll();
     QVector<quint16> readHOLDregs();
+    // Holding words 0..21, from the device type to the serial number: one short
+    // read that tells what answers at an address.
+    QVector<quint16> readIdentity();
     QVector<QString> readGazNameTable();
 
     bool setServiceMode();

@@ -1,5 +1,7 @@
 #include "settingsfile.h"
 
+#include <QFile>
+
 QByteArray encodeSettings(const quint16 *block)
 {
     QByteArray content(kSettingsFileSize, '\0');
@@ -18,4 +20,16 @@ bool decodeSettings(const QByteArray &content, quint16 *block)
     for (int i = 0; i < kSettingsWords; ++i)
         block[i] = static_cast<quint16>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
     return true;
+}
+
+SettingsRead readSettingsFile(const QString &path, quint16 *block)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return SettingsRead::NotOpened;
+    // A longer file lends its first 512 bytes. A shorter one would mix two
+    // blocks in the storage, and the next write would send that mixture to
+    // the device.
+    const QByteArray content = file.read(kSettingsFileSize);
+    return decodeSettings(content, block) ? SettingsRead::Read : SettingsRead::WrongSize;
 }

@@ -1,0 +1,59 @@
+#include "detector.h"
+
+#include "modbusoperations.h"
+#include "options.h"
+#include "output.h"
+#include "registermodel.h"
+
+#include <QFileInfo>
+
+using namespace RegisterModel;
+
+int openDetector(ModbusOperations &device, const CliOptions &options)
+{
+    // Said plainly: the port layer would report a missing device node as a
+    // generic open failure.
+    if (!QFileInfo::exists(options.port))
+        return fail(ExitUsage, QString("port %1 does not exist").arg(options.port));
+    device.setPortPath(options.port);
+    device.setSlaveAddress(quint8(options.address));
+    if (!device.open())
+        return fail(ExitUsage, QString("cannot open port %1: %2").arg(options.port, device.portError()));
+    return ExitOk;
+}
+
+int noAnswer(const CliOptions &options, const QString &what)
+{
+    return fail(ExitNoAnswer, QString("no answer from address %1 on %2: %3")
+                                  .arg(options.address)
+                                  .arg(options.port, what));
+}
+
+QVector<quint16> readParameterBlock(ModbusOperations &device, const CliOptions &options)
+{
+    const QVector<quint16> block = device.readHOLDregs();
+    if (block.size() == kDeviceWords)
+        return block;
+    noAnswer(options, "the parameter block could not be read");
+    return {};
+}
+
+LiveReading decodeReading(const QVector<quint16> &input, quint16 formatWord)
+{
+    const quint8 decimals = decimalCount(formatWord);
+    const double value = decodeScaled(input[ConcentrationWord], scaleFactor(decimals));
+    return {QString::number(value, 'f', decimals), unitNames().at(unitIndex(formatWord)),
+            statusText(input[StatusWord])};
+}
+
+QString deviceTypeName(quint16 deviceTypeWord)
+{
+    const quint8 code = highByte(deviceTypeWord);
+    const QString name = deviceTypeText(code);
+    return name.isNull() ? QString("0x%1").arg(code, 2, 16, QChar('0')) : name;
+}
+
+QString serialNumberText(quint16 high, quint16 low)
+{
+    return QString::number(joinWords(high, low));
+}

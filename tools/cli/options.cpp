@@ -1,0 +1,180 @@
+#include "options.h"
+
+#include "commands.h"
+
+#include <QCommandLineParser>
+
+#include <climits>
+
+namespace {
+
+const int firstAddress = 1;
+const int lastAddress = 247;   // 0 is broadcast, 248-255 are reserved
+
+// Options that only some commands take, with those commands.
+const struct { const char *option; const char *commands; } commandOptions[] = {
+    {"all", "write-settings"},
+    {"interval", "monitor"},
+    {"count", "monitor"},
+    {"csv", "monitor"},
+    {"from", "scan"},
+    {"to", "scan"},
+    {"address", "info read-settings write-settings monitor"},
+};
+
+const char *description = R"(Reads, writes and watches one gas detector on a serial port as a Modbus RTU
+master at 9600 8N1, as the configurator window does.
+
+Commands:
+  info                 device type, serial number, firmware version, unit,
+                       decimal count, concentration, status text and the
+                       target and main gas names, as "key: value" lines
+  read-settings FILE   save the detector's parameter block to a settings file
+                       (512 bytes, the window's export format)
+  write-settings FILE  write words 0-179 of a settings file to the detector,
+                       read them back and compare; the detector keeps its
+                       Modbus address, HART address, serial number and BLE
+                       mode unless --all is given
+  monitor              poll the detector and print a line per poll: time,
+                       concentration, unit, status text; Ctrl-C ends it
+  scan                 try each address from --from to --to and list those
+                       that answer, with device type and serial number)";
+
+const char *exitStatus = R"(
+Exit status: 0 success; 1 the detector did not answer or refused; 2 bad
+usage, or a file or port that cannot be used; 3 the read-back did not match.
+)";
+
+bool intValue(const QString &text, int low, int high, int &value)
+{
+    bool ok = false;
+    value = text.toInt(&ok);
+    return ok && value >= low && value <= high;
+}
+
+QString rangeError(const QString &option, const QString &text, const QString &range)
+{
+    return QString("--%1 must be %2, not \"%3\"").arg(option, range, text);
+}
+
+// The first option given that the command does not take, if any.
+QString foreignOption(const QCommandLineParser &parser, const QString &command)
+{
+    for (const auto &entry : commandOptions) {
+        if (parser.isSet(entry.option) && !QString(entry.commands).split(' ').contains(command))
+            return entry.option;
+    }
+    return QString();
+}
+
+bool takeNumbers(const QCommandLineParser &parser, CliOptions &options, QString &error)
+{
+    if (parser.isSet("address") && !intValue(parser.value("address"), firstAddress, lastAddress, options.address)) {
+        error = rangeError("address", parser.value("address"), "1-247");
+        return false;
+    }
+    if (parser.isSet("from") && !intValue(parser.value("from"), firstAddress, lastAddress, options.from)) {
+        error = rangeError("from", parser.value("from"), "1-247");
+        return false;
+    }
+    if (parser.isSet("to") && !intValue(parser.value("to"), firstAddress, lastAddress, options.to)) {
+        error = rangeError("to", parser.value("to"), "1-247");
+        return false;
+    }
+    if (options.from > options.to) {
+        error = QString("--from %1 is above --to %2").arg(options.from).arg(options.to);
+        return false;
+    }
+    if (parser.isSet("count") && !intValue(parser.value("count"), 1, INT_MAX, options.count)) {
+        error = rangeError("count", parser.value("count"), "a whole number from 1");
+        return false;
+    }
+    if (parser.isSet("interval")) {
+        bool ok = false;
+        options.interval = parser.value("interval").toDouble(&ok);
+        // A poll of 80 registers takes about 0.2 s at 9600 baud; a shorter
+        // interval only polls back to back.
+        if (!ok || options.interval < 0.1 || options.interval > 86400) {
+            error = rangeError("interval", parser.value("interval"), "0.1-86400 seconds");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool takeCommand(const QStringList &positional, CliOptions &options, QString &error)
+{
+    if (positional.isEmpty()) {
+        error = "no command given (info, read-settings, write-settings, monitor or scan)";
+        return false;
+    }
+    options.command = positional.first();
+    const Command *command = findCommand(options.command);
+    if (!command) {
+        error = QString("unknown command \"%1\"").arg(options.command);
+        return false;
+    }
+    const int arguments = command->arguments;
+    if (positional.size() - 1 != arguments) {
+        error = arguments == 1 ? QString("%1 takes one FILE").arg(options.command)
+                               : QString("%1 takes no arguments").arg(options.command);
+        return false;
+    }
+    if (arguments == 1)
+        options.file = positional.at(1);
+    return true;
+}
+
+} // namespace
+
+ParseResult parseCommandLine(const QStringList &arguments, CliOptions &options, QString &text)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(description);
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addOptions({
+        {{"p", "port"}, "Serial port of the detector, e.g. /dev/ttyUSB0.", "PATH"},
+        {{"a", "address"}, "Modbus address of the detector, 1-247 (default 1).", "N"},
+        {"all", "write-settings: also write the file's Modbus address, HART address, "
+                "serial number and BLE mode."},
+        {"interval", "monitor: seconds between polls (default 1).", "S"},
+        {"count", "monitor: stop after N polls (default: until Ctrl-C).", "N"},
+        {"csv", "monitor: also append a row per poll to FILE (a header first if it is empty).",
+         "FILE"},
+        {"from", "scan: first address (default 1).", "A"},
+        {"to", "scan: last address (default 247).", "B"},
+        {"verbose", "Show the serial layer's messages on standard error."},
+    });
+    parser.addPositionalArgument("command", "info, read-settings, write-settings, monitor or scan.",
+                                 "COMMAND [ARGS]");
+
+    if (!parser.parse(arguments)) {
+        text = parser.errorText();
+        return ParseResult::Error;
+    }
+    if (parser.isSet(help)) {
+        text = parser.helpText() + exitStatus;
+        return ParseResult::Help;
+    }
+    if (parser.isSet(version)) {
+        text = "zorvel-cli " ZORVEL_VERSION;
+        return ParseResult::Version;
+    }
+    if (!takeCommand(parser.positionalArguments(), options, text))
+        return ParseResult::Error;
+    const QString foreign = foreignOption(parser, options.command);
+    if (!foreign.isEmpty()) {
+        text = QString("--%1 does not apply to %2").arg(foreign, options.command);
+        return ParseResult::Error;
+    }
+    options.port = parser.value("port");
+    if (options.port.isEmpty()) {
+        text = "--port PATH is required";
+        return ParseResult::Error;
+    }
+    options.all = parser.isSet("all");
+    options.csv = parser.value("csv");
+    options.verbose = parser.isSet("verbose");
+    return takeNumbers(parser, options, text) ? ParseResult::Run : ParseResult::Error;
+}

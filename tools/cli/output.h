@@ -1,0 +1,21 @@
+#ifndef CLI_OUTPUT_H
+#define CLI_OUTPUT_H
+
+#include <QString>
+
+// What the program's exit status tells a script.
+enum ExitCode {
+    ExitOk = 0,
+    ExitNoAnswer = 1,   // the detector did not answer, or refused
+    ExitUsage = 2,      // bad usage, or a file or port that cannot be used
+    ExitMismatch = 3    // the read-back differs from what was written
+};
+
+// One line on standard output, in UTF-8 whatever the locale, flushed at once
+// so that a pipe or a log sees each poll as it happens.
+void printLine(const QString &line);
+
+// "zorvel-cli: reason" on standard error; returns code.
+int fail(int code, const QString &reason);
+
+#endif // CLI_OUTPUT_H

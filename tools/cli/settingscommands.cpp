@@ -1,0 +1,127 @@
+#include "atomicfile.h"
+#include "commands.h"
+#include "detector.h"
+#include "modbusoperations.h"
+#include "options.h"
+#include "output.h"
+#include "registermodel.h"
+#include "settingsfile.h"
+#include "settingsmerge.h"
+
+#include <algorithm>
+
+using namespace RegisterModel;
+
+namespace {
+
+// Named words, the first few with both values, so that a long list of
+// differences still fits a line.
+QString mismatchText(const QVector<int> &words, const QVector<quint16> &written, const QVector<quint16> &readBack)
+{
+    const int shown = 8;
+    QStringList parts;
+    for (int i = 0; i < words.size() && i < shown; ++i) {
+        const int word = words[i];
+        parts << QString("%1 (wrote %2, read %3)").arg(word).arg(written[word]).arg(readBack[word]);
+    }
+    if (words.size() > shown)
+        parts << QString("and %1 more").arg(words.size() - shown);
+    return "the read-back differs at words " + parts.join(", ");
+}
+
+// A detector that moved to a new address in the middle of the write would
+// miss the second half of the block and the read-back.
+bool movesDetector(const QVector<quint16> &block, const QVector<quint16> &current)
+{
+    return highByte(block[ModbusAddressWord]) != highByte(current[ModbusAddressWord]);
+}
+
+int refuseAddressChange(const QVector<quint16> &block, const QVector<quint16> &current, const CliOptions &options)
+{
+    return fail(ExitUsage, QString("%1 holds Modbus address %2, the detector %3: set the address with the "
+                                   "window's \"Применить\", or leave out --all; nothing was written")
+                               .arg(options.file)
+                               .arg(highByte(block[ModbusAddressWord]))
+                               .arg(highByte(current[ModbusAddressWord])));
+}
+
+// Reads the file before the port is touched: a bad file costs the detector
+// nothing.
+int readSettingsArgument(const CliOptions &options, quint16 *block)
+{
+    switch (readSettingsFile(options.file, block)) {
+    case SettingsRead::Read:
+        return ExitOk;
+    case SettingsRead::NotOpened:
+        return fail(ExitUsage, QString("cannot open %1").arg(options.file));
+    case SettingsRead::WrongSize:
+        return fail(ExitUsage, QString("%1 is not a settings file: it must be %2 bytes")
+                                   .arg(options.file)
+                                   .arg(kSettingsFileSize));
+    }
+    return ExitUsage;
+}
+
+} // namespace
+
+int runReadSettings(ModbusOperations &device, const CliOptions &options)
+{
+    const int opened = openDetector(device, options);
+    if (opened != ExitOk)
+        return opened;
+    const QVector<quint16> words = readParameterBlock(device, options);
+    if (words.isEmpty())
+        return ExitNoAnswer;
+    // Words 180..255 exist only in files; a fresh file has them zero.
+    quint16 block[kSettingsWords] = {};
+    std::copy(words.cbegin(), words.cend(), block);
+    switch (writeFileAtomically(options.file, encodeSettings(block))) {
+    case AtomicWrite::Written:
+        return ExitOk;
+    case AtomicWrite::NotOpened:
+        return fail(ExitUsage, QString("cannot create %1").arg(options.file));
+    case AtomicWrite::NotWritten:
+        return fail(ExitUsage, QString("cannot write %1; an earlier file of that name is kept").arg(options.file));
+    }
+    return ExitUsage;
+}
+
+int runWriteSettings(ModbusOperations &device, const CliOptions &options)
+{
+    quint16 file[kSettingsWords] = {};
+    const int fileRead = readSettingsArgument(options, file);
+    if (fileRead != ExitOk)
+        return fileRead;
+    const int opened = openDetector(device, options);
+    if (opened != ExitOk)
+        return opened;
+    const QVector<quint16> current = readParameterBlock(device, options);
+    if (current.isEmpty())
+        return ExitNoAnswer;
+    const QVector<quint16> input = device.readInputValues();
+    if (input.size() != kPolledInputWords)
+        return noAnswer(options, "its mode could not be read; nothing was written");
+    const bool wasInService = input[StatusWord] & kStatusServiceMode;
+
+    const QVector<quint16> block = settingsToWrite(file, current, !options.all);
+    if (movesDetector(block, current))
+        return refuseAddressChange(block, current, options);
+
+    const bool written = device.writeHOLDregs(block);
+    const QVector<quint16> readBack = written ? device.readHOLDregs() : QVector<quint16>();
+    // Even after a failed write: its first half carries the service-mode bit.
+    const bool restored = wasInService || device.setWorkingMode();
+    const QString leftInService = restored ? QString() : "; it may be left in service mode";
+
+    if (!written)
+        return noAnswer(options, "the write was refused or not answered" + leftInService);
+    if (readBack.size() != kDeviceWords)
+        return noAnswer(options, "the read-back failed" + leftInService);
+    const QVector<int> mismatches = readBackMismatches(block, readBack);
+    if (!mismatches.isEmpty())
+        return fail(ExitMismatch, mismatchText(mismatches, block, readBack) + leftInService);
+    if (!restored)
+        return noAnswer(options, "working mode was not restored; the detector is left in service mode");
+    printLine(QString("%1 written to address %2 and read back").arg(options.file).arg(options.address));
+    return ExitOk;
+}
