@@ -121,31 +121,35 @@ void TestCli::info()
 }
 
 // Each row: what the file is changed to hold after it was read from the
-// detector, the options, the exit status, and the words that must have gone
-// out in the block write (none at all when the list is "-").
+// detector, the options, the detector's mode before, the exit status, and the
+// words that must have gone out in the block write (none at all when the
+// list is "-"). The detector ends in the mode it was in.
 void TestCli::writeSettings_data()
 {
     QTest::addColumn<QString>("fileEdits");
     QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("serviceBefore");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("written");
 
     // The simulator starts at address 1, HART 1, BLE 1 (word 4 = 0x4130),
     // serial 20240117 = 0x0134:0xD6F5, threshold 1 at 10.0 (word 7 = 100).
-    QTest::newRow("one word reaches the detector") << "7:0x80fa" << QStringList() << 0 << "7:0x80fa";
-    QTest::newRow("identity kept without --all")
-        << "1:0x0142 2:55 4:0x8130 20:0 21:7" << QStringList() << 0 << "1:0x0142 2:1 4:0x4130 20:0x0134 21:0xd6f5";
+    QTest::newRow("one word reaches the detector") << "7:0x80fa" << QStringList() << false << 0 << "7:0x80fa";
+    QTest::newRow("identity kept without --all") << "1:0x0142 2:55 4:0x8130 20:0 21:7" << QStringList() << false
+                                                 << 0 << "1:0x0142 2:1 4:0x4130 20:0x0134 21:0xd6f5";
     QTest::newRow("identity written with --all")
-        << "2:55 4:0x8130 20:0 21:7" << QStringList{"--all"} << 0 << "2:55 4:0x8130 20:0 21:7";
+        << "2:55 4:0x8130 20:0 21:7" << QStringList{"--all"} << false << 0 << "2:55 4:0x8130 20:0 21:7";
     QTest::newRow("command register and mode as the window sends them")
-        << "3:0x0001 12:0x185d" << QStringList{"--all"} << 0 << "3:0x0081 12:0";
-    QTest::newRow("--all never moves the detector") << "1:0x0500" << QStringList{"--all"} << 2 << "-";
+        << "3:0x0001 12:0x185d" << QStringList{"--all"} << false << 0 << "3:0x0081 12:0";
+    QTest::newRow("service mode stays") << "3:0 7:0x80fa" << QStringList() << true << 0 << "3:0x0080 7:0x80fa";
+    QTest::newRow("--all never moves the detector") << "1:0x0500" << QStringList{"--all"} << false << 2 << "-";
 }
 
 void TestCli::writeSettings()
 {
     QFETCH(QString, fileEdits);
     QFETCH(QStringList, options);
+    QFETCH(bool, serviceBefore);
     QFETCH(int, exitCode);
     QFETCH(QString, written);
 
@@ -165,7 +169,10 @@ void TestCli::writeSettings()
     for (auto it = edits.cbegin(); it != edits.cend(); ++it)
         setFileWord(content, it.key(), it.value());
     writeFile(path, content);
+    if (serviceBefore)
+        QVERIFY2(sim.command("set holding 3 128"), qPrintable(sim.errorText()));
     sim.clearRequests();
+    sim.clearEvents();
     const CliRun write = runCli(QStringList{"--port", sim.portPath(), "write-settings", path} + options);
     QCOMPARE(write.exitCode, exitCode);
 
@@ -184,10 +191,9 @@ void TestCli::writeSettings()
         if (it.key() != 3 && it.key() != 12)
             QCOMPARE(after[it.key()], it.value());
     }
-    // Working mode before, working mode after.
-    QCOMPARE(after[3] & 0x80, 0);
+    QCOMPARE(bool(after[3] & 0x80), serviceBefore);
     QCOMPARE(sim.events().isEmpty() ? QString() : sim.events().last().line.section(' ', 1),
-             QString("event=mode value=working"));
+             serviceBefore ? QString() : QString("event=mode value=working"));
 }
 
 void TestCli::monitorCsv()

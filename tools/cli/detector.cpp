@@ -9,13 +9,29 @@
 
 using namespace RegisterModel;
 
+namespace {
+
+// The port layer reads a bare name as one under /dev, as its port list shows
+// them ("ttyUSB0"); a file of that name in the working directory, such as a
+// simulator's link, is meant as itself.
+QString portLocation(const QString &port)
+{
+    const QString underDev = "/dev/" + port;
+    if (!port.contains('/') && !QFileInfo::exists(port) && QFileInfo::exists(underDev))
+        return underDev;
+    return QFileInfo(port).absoluteFilePath();
+}
+
+} // namespace
+
 int openDetector(ModbusOperations &device, const CliOptions &options)
 {
     // Said plainly: the port layer would report a missing device node as a
     // generic open failure.
-    if (!QFileInfo::exists(options.port))
+    const QString location = portLocation(options.port);
+    if (!QFileInfo::exists(location))
         return fail(ExitUsage, QString("port %1 does not exist").arg(options.port));
-    device.setPortPath(options.port);
+    device.setPortPath(location);
     device.setSlaveAddress(quint8(options.address));
     if (!device.open())
         return fail(ExitUsage, QString("cannot open port %1: %2").arg(options.port, device.portError()));
@@ -31,7 +47,7 @@ int noAnswer(const CliOptions &options, const QString &what)
 
 QVector<quint16> readParameterBlock(ModbusOperations &device, const CliOptions &options)
 {
-    const QVector<quint16> block = device.readHOLDregs();
+    const QVector<quint16> block = readPatiently([&] { return device.readHOLDregs(); }, kDeviceWords);
     if (block.size() == kDeviceWords)
         return block;
     noAnswer(options, "the parameter block could not be read");

@@ -14,6 +14,19 @@ int openDetector(ModbusOperations &device, const CliOptions &options);
 // "no answer from address N on PORT: what" on standard error; ExitNoAnswer.
 int noAnswer(const CliOptions &options, const QString &what);
 
+// A read is harmless to repeat, and one spoilt answer on a noisy line should
+// not fail a command: a read whose result is not `size` long is tried again,
+// three times in all. Polls are not repeated: a monitor reports each one.
+template <typename Read>
+auto readPatiently(Read read, int size) -> decltype(read())
+{
+    const int tries = 3;
+    auto result = read();
+    for (int i = 1; i < tries && result.size() != size; ++i)
+        result = read();
+    return result;
+}
+
 // The detector's parameter words 0..179, all of them or none: whatever goes to
 // the detector is built on a block read completely from it in this run.
 // Empty, with the reason on standard error, when the read failed.

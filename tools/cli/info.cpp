@@ -33,10 +33,10 @@ int runInfo(ModbusOperations &device, const CliOptions &options)
     const QVector<quint16> block = readParameterBlock(device, options);
     if (block.isEmpty())
         return ExitNoAnswer;
-    const QVector<quint16> input = device.readInputValues();
+    const QVector<quint16> input = readPatiently([&] { return device.readInputValues(); }, kPolledInputWords);
     if (input.size() != kPolledInputWords)
         return noAnswer(options, "the input registers could not be read");
-    const QVector<QString> gasTable = device.readGazNameTable();
+    const QVector<QString> gasTable = readPatiently([&] { return device.readGazNameTable(); }, gasTableEntries);
     const bool gasTableRead = gasTable.size() == gasTableEntries;
 
     const LiveReading reading = decodeReading(input, block[FormatWord]);

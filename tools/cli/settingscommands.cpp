@@ -45,6 +45,18 @@ int refuseAddressChange(const QVector<quint16> &block, const QVector<quint16> &c
                                .arg(highByte(current[ModbusAddressWord])));
 }
 
+// A detector left in service mode no longer measures for anyone, so a spoilt
+// answer is no reason to give up; the write is harmless to repeat.
+bool returnToWorkingMode(ModbusOperations &device)
+{
+    const int tries = 3;
+    for (int i = 0; i < tries; ++i) {
+        if (device.setWorkingMode())
+            return true;
+    }
+    return false;
+}
+
 // Reads the file before the port is touched: a bad file costs the detector
 // nothing.
 int readSettingsArgument(const CliOptions &options, quint16 *block)
@@ -98,7 +110,7 @@ int runWriteSettings(ModbusOperations &device, const CliOptions &options)
     const QVector<quint16> current = readParameterBlock(device, options);
     if (current.isEmpty())
         return ExitNoAnswer;
-    const QVector<quint16> input = device.readInputValues();
+    const QVector<quint16> input = readPatiently([&] { return device.readInputValues(); }, kPolledInputWords);
     if (input.size() != kPolledInputWords)
         return noAnswer(options, "its mode could not be read; nothing was written");
     const bool wasInService = input[StatusWord] & kStatusServiceMode;
@@ -108,9 +120,10 @@ int runWriteSettings(ModbusOperations &device, const CliOptions &options)
         return refuseAddressChange(block, current, options);
 
     const bool written = device.writeHOLDregs(block);
-    const QVector<quint16> readBack = written ? device.readHOLDregs() : QVector<quint16>();
+    const QVector<quint16> readBack =
+        written ? readPatiently([&] { return device.readHOLDregs(); }, kDeviceWords) : QVector<quint16>();
     // Even after a failed write: its first half carries the service-mode bit.
-    const bool restored = wasInService || device.setWorkingMode();
+    const bool restored = wasInService || returnToWorkingMode(device);
     const QString leftInService = restored ? QString() : "; it may be left in service mode";
 
     if (!written)
