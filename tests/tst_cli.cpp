@@ -1,6 +1,7 @@
 // zorvel-cli end to end: the program itself, run as a field engineer runs it,
 // against the simulated detector.
 #include "simulator.h"
+#include "testsupport.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -33,19 +34,6 @@ CliRun runCli(const QStringList &arguments, int timeoutMs = 30000)
     run.out = QString::fromUtf8(process.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(content), qint64(content.size()));
 }
 
 quint16 fileWord(const QByteArray &content, int word)
@@ -159,7 +147,7 @@ void TestCli::writeSettings()
     const QString path = dir.filePath("setting.bin");
     const CliRun read = runCli({"--port", sim.portPath(), "read-settings", path});
     QCOMPARE(read.exitCode, 0);
-    QByteArray content = readFile(path);
+    QByteArray content = contentOf(path);
     QCOMPARE(content.size(), 512);
     const QVector<quint16> before = sim.holding(0, 180);
     for (int word = 0; word < 256; ++word)
@@ -216,7 +204,7 @@ void TestCli::monitorCsv()
         QVERIFY2(match.hasMatch(), qPrintable(out));
         times << match.captured(1);
     }
-    QCOMPARE(QString::fromUtf8(readFile(csvPath)),
+    QCOMPARE(QString::fromUtf8(contentOf(csvPath)),
              QString("time,concentration,unit,status\r\n") + times[0] + ",3.00,%НКПР,Измерение\r\n" + times[1]
                  + ",3.00,%НКПР,Измерение\r\n" + times[2] + ",3.00,%НКПР,Измерение\r\n");
 

@@ -98,19 +98,6 @@ QByteArray littleEndian(const Block &block)
     return bytes;
 }
 
-QByteArray contentOf(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(content), qint64(content.size()));
-}
-
 // rwxr-xr-x: under WithoutFileRights a test may look inside, not write. The
 // dropped rights keep root's group, so the group bits count as well.
 const QFileDevice::Permissions kFolderOthersMayNotWrite =

@@ -45,15 +45,6 @@ int noAnswer(const CliOptions &options, const QString &what)
                                   .arg(options.port, what));
 }
 
-QVector<quint16> readParameterBlock(ModbusOperations &device, const CliOptions &options)
-{
-    const QVector<quint16> block = readPatiently([&] { return device.readHOLDregs(); }, kDeviceWords);
-    if (block.size() == kDeviceWords)
-        return block;
-    noAnswer(options, "the parameter block could not be read");
-    return {};
-}
-
 LiveReading decodeReading(const QVector<quint16> &input, quint16 formatWord)
 {
     const quint8 decimals = decimalCount(formatWord);
@@ -72,4 +63,16 @@ QString deviceTypeName(quint16 deviceTypeWord)
 QString serialNumberText(quint16 high, quint16 low)
 {
     return QString::number(joinWords(high, low));
+}
+
+int openAndReadBlock(ModbusOperations &device, const CliOptions &options, QVector<quint16> &block)
+{
+    const int opened = openDetector(device, options);
+    if (opened != ExitOk)
+        return opened;
+    block = readPatiently([&] { return device.readHOLDregs(); }, kDeviceWords);
+    if (block.size() == kDeviceWords)
+        return ExitOk;
+    block.clear();
+    return noAnswer(options, "the parameter block could not be read");
 }

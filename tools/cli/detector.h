@@ -11,6 +11,11 @@ struct CliOptions;
 // the reason on standard error.
 int openDetector(ModbusOperations &device, const CliOptions &options);
 
+// Opens the port and reads the detector's parameter words 0..179 into block:
+// ExitOk, or the exit status with the reason on standard error. Whatever goes
+// to the detector is built on a block read completely from it in this run.
+int openAndReadBlock(ModbusOperations &device, const CliOptions &options, QVector<quint16> &block);
+
 // "no answer from address N on PORT: what" on standard error; ExitNoAnswer.
 int noAnswer(const CliOptions &options, const QString &what);
 
@@ -26,11 +31,6 @@ auto readPatiently(Read read, int size) -> decltype(read())
         result = read();
     return result;
 }
-
-// The detector's parameter words 0..179, all of them or none: whatever goes to
-// the detector is built on a block read completely from it in this run.
-// Empty, with the reason on standard error, when the read failed.
-QVector<quint16> readParameterBlock(ModbusOperations &device, const CliOptions &options);
 
 // One poll as the window shows it, decoded with the decimal count and unit of
 // the detector's own parameter block.

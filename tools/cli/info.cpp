@@ -27,12 +27,10 @@ void printField(const char *key, const QString &value)
 
 int runInfo(ModbusOperations &device, const CliOptions &options)
 {
-    const int opened = openDetector(device, options);
+    QVector<quint16> block;
+    const int opened = openAndReadBlock(device, options, block);
     if (opened != ExitOk)
         return opened;
-    const QVector<quint16> block = readParameterBlock(device, options);
-    if (block.isEmpty())
-        return ExitNoAnswer;
     const QVector<quint16> input = readPatiently([&] { return device.readInputValues(); }, kPolledInputWords);
     if (input.size() != kPolledInputWords)
         return noAnswer(options, "the input registers could not be read");

@@ -43,13 +43,11 @@ int runMonitor(ModbusOperations &device, const CliOptions &options)
     QString error;
     if (!options.csv.isEmpty() && !csv.open(options.csv, {"time", "concentration", "unit", "status"}, error))
         return fail(ExitUsage, error);
-    const int opened = openDetector(device, options);
+    // The decimal count and unit are the detector's own, read before any poll.
+    QVector<quint16> block;
+    const int opened = openAndReadBlock(device, options, block);
     if (opened != ExitOk)
         return opened;
-    // The decimal count and unit are the detector's own, read before any poll.
-    const QVector<quint16> block = readParameterBlock(device, options);
-    if (block.isEmpty())
-        return ExitNoAnswer;
 
     QElapsedTimer clock;
     clock.start();

@@ -78,12 +78,10 @@ int readSettingsArgument(const CliOptions &options, quint16 *block)
 
 int runReadSettings(ModbusOperations &device, const CliOptions &options)
 {
-    const int opened = openDetector(device, options);
+    QVector<quint16> words;
+    const int opened = openAndReadBlock(device, options, words);
     if (opened != ExitOk)
         return opened;
-    const QVector<quint16> words = readParameterBlock(device, options);
-    if (words.isEmpty())
-        return ExitNoAnswer;
     // Words 180..255 exist only in files; a fresh file has them zero.
     quint16 block[kSettingsWords] = {};
     std::copy(words.cbegin(), words.cend(), block);
@@ -104,12 +102,10 @@ int runWriteSettings(ModbusOperations &device, const CliOptions &options)
     const int fileRead = readSettingsArgument(options, file);
     if (fileRead != ExitOk)
         return fileRead;
-    const int opened = openDetector(device, options);
+    QVector<quint16> current;
+    const int opened = openAndReadBlock(device, options, current);
     if (opened != ExitOk)
         return opened;
-    const QVector<quint16> current = readParameterBlock(device, options);
-    if (current.isEmpty())
-        return ExitNoAnswer;
     const QVector<quint16> input = readPatiently([&] { return device.readInputValues(); }, kPolledInputWords);
     if (input.size() != kPolledInputWords)
         return noAnswer(options, "its mode could not be read; nothing was written");
