@@ -50,7 +50,8 @@ int runScan(ModbusOperations &device, const CliOptions &options)
     device.setReadTimeout(scanAnswerMs);
     Progress progress;
     int found = 0;
-    for (int address = options.from; address <= options.to && !stopRequested(); ++address) {
+    int address = options.from;
+    for (; address <= options.to && !stopRequested(); ++address) {
         progress.show(address, options.to);
         device.setSlaveAddress(quint8(address));
         const QVector<quint16> words = device.readIdentity();
@@ -64,6 +65,9 @@ int runScan(ModbusOperations &device, const CliOptions &options)
         ++found;
     }
     progress.clear();
+    if (stopRequested())
+        return fail(found > 0 ? ExitOk : ExitNoAnswer,
+                    QString("scan stopped by the user; addresses %1-%2 were not tried").arg(address).arg(options.to));
     if (found == 0)
         return fail(ExitNoAnswer, QString("no detector answered at addresses %1-%2 on %3")
                                       .arg(options.from)
