@@ -244,7 +244,7 @@ void TestCli::failures_data()
     QTest::addColumn<QString>("message");
 
     QTest::newRow("silent address") << QStringList{"--port", "PORT", "--address", "9", "info"} << 1
-                                    << "no answer from address 9 on PORT";
+                                    << "address 9 on PORT: no answer";
     QTest::newRow("missing port") << QStringList{"--port", "/dev/zorvel-none", "info"} << 2
                                   << "port /dev/zorvel-none does not exist";
     QTest::newRow("short settings file")

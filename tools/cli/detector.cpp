@@ -38,9 +38,9 @@ int openDetector(ModbusOperations &device, const CliOptions &options)
     return ExitOk;
 }
 
-int noAnswer(const CliOptions &options, const QString &what)
+int deviceFailed(const CliOptions &options, const QString &what)
 {
-    return fail(ExitNoAnswer, QString("no answer from address %1 on %2: %3")
+    return fail(ExitNoAnswer, QString("address %1 on %2: %3")
                                   .arg(options.address)
                                   .arg(options.port, what));
 }
@@ -74,5 +74,5 @@ int openAndReadBlock(ModbusOperations &device, const CliOptions &options, QVecto
     if (block.size() == kDeviceWords)
         return ExitOk;
     block.clear();
-    return noAnswer(options, "the parameter block could not be read");
+    return deviceFailed(options, "no answer to the read of the parameter block");
 }

@@ -16,8 +16,8 @@ int openDetector(ModbusOperations &device, const CliOptions &options);
 // to the detector is built on a block read completely from it in this run.
 int openAndReadBlock(ModbusOperations &device, const CliOptions &options, QVector<quint16> &block);
 
-// "no answer from address N on PORT: what" on standard error; ExitNoAnswer.
-int noAnswer(const CliOptions &options, const QString &what);
+// "address N on PORT: what" on standard error; ExitNoAnswer.
+int deviceFailed(const CliOptions &options, const QString &what);
 
 // A read is harmless to repeat, and one spoilt answer on a noisy line should
 // not fail a command: a read whose result is not `size` long is tried again,

@@ -69,7 +69,7 @@ int runMonitor(ModbusOperations &device, const CliOptions &options)
         if (csv.isOpen() && !csv.append(row))
             return fail(ExitUsage, QString("cannot write %1").arg(options.csv));
         if (failedPolls >= failedPollLimit)
-            return noAnswer(options, "three polls in a row went unanswered");
+            return deviceFailed(options, "no answer to three polls in a row");
     }
     return ExitOk;
 }

@@ -108,7 +108,7 @@ int runWriteSettings(ModbusOperations &device, const CliOptions &options)
         return opened;
     const QVector<quint16> input = readPatiently([&] { return device.readInputValues(); }, kPolledInputWords);
     if (input.size() != kPolledInputWords)
-        return noAnswer(options, "its mode could not be read; nothing was written");
+        return deviceFailed(options, "no answer to the read of its mode; nothing was written");
     const bool wasInService = input[StatusWord] & kStatusServiceMode;
 
     const QVector<quint16> block = settingsToWrite(file, current, !options.all);
@@ -123,14 +123,14 @@ int runWriteSettings(ModbusOperations &device, const CliOptions &options)
     const QString leftInService = restored ? QString() : "; it may be left in service mode";
 
     if (!written)
-        return noAnswer(options, "the write was refused or not answered" + leftInService);
+        return deviceFailed(options, "the write was refused or not answered" + leftInService);
     if (readBack.size() != kDeviceWords)
-        return noAnswer(options, "the read-back failed" + leftInService);
+        return deviceFailed(options, "no answer to the read-back" + leftInService);
     const QVector<int> mismatches = readBackMismatches(block, readBack);
     if (!mismatches.isEmpty())
         return fail(ExitMismatch, mismatchText(mismatches, block, readBack) + leftInService);
     if (!restored)
-        return noAnswer(options, "working mode was not restored; the detector is left in service mode");
+        return deviceFailed(options, "working mode was not restored; the detector is left in service mode");
     printLine(QString("%1 written to address %2 and read back").arg(options.file).arg(options.address));
     return ExitOk;
 }
