@@ -91,7 +91,7 @@ int runReadSettings(ModbusOperations &device, const CliOptions &options)
     case AtomicWrite::NotOpened:
         return fail(ExitUsage, QString("cannot create %1").arg(options.file));
     case AtomicWrite::NotWritten:
-        return fail(ExitUsage, QString("cannot write %1; an earlier file of that name is kept").arg(options.file));
+        return fail(ExitUsage, QString("cannot write %1").arg(options.file));
     }
     return ExitUsage;
 }
