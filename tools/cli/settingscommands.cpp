@@ -67,7 +67,7 @@ int readSettingsArgument(const CliOptions &options, quint16 *block)
     case SettingsRead::NotOpened:
         return fail(ExitUsage, QString("cannot open %1").arg(options.file));
     case SettingsRead::WrongSize:
-        return fail(ExitUsage, QString("%1 is not a settings file: it must be %2 bytes")
+        return fail(ExitUsage, QString("%1 is not a settings file: it is shorter than %2 bytes")
                                    .arg(options.file)
                                    .arg(kSettingsFileSize));
     }
