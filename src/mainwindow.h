@@ -81,6 +81,14 @@ private:
     void CalibIoutCtrlDisable(bool disable);
     // state file (mainwindow_settings.cpp)
     void DataSave();
+    // what is known of the connected detector itself (mainwindow_detector.cpp)
+    void forgetDetector();
+    void showDetectorBlock();
+    void takeDetectorScale(const quint16 *block);
+    void noteBlockWritten(bool written);
+    bool blockReadyOrExplain();
+    bool detectorScaleOrExplain();
+    void showConcentration(quint16 stored);
 
     Ui_MainWindow *ui;
     QTimer timer;
@@ -108,8 +116,19 @@ private:
 
     quint16 inputAll[128] = {};   // last full input block (112 words used)
     quint16 regHold[256] = {};    // parameter block; words 0..179 are the device's
-    quint8 decimals = 1;          // the form's scaled boxes start with one decimal
+    quint8 decimals = 1;          // the controls' count: the form's scaled boxes start with one
     quint16 scale = 10;
+
+    // The parameter block goes out only while it is this detector's: read
+    // complete from it, or imported by the user, on this connection.
+    bool blockIsDetectors = false;
+    // The detector's own decimal count and display range, from its block as
+    // read, or as written after an import; the live value is shown only
+    // while they are known. An import changes the controls' count alone.
+    bool detectorScaleKnown = false;
+    quint8 detectorDecimals = 1;
+    quint16 detectorScale = 10;
+    quint16 detectorRange = 0;
 
     QVector<QString> gasTable;
     QString activeGasName;

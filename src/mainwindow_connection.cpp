@@ -25,6 +25,7 @@ void MainWindow::on_Start_clicked()
     if (!modbus.open())
         return;   // silent to the user; the serial layer logs the reason
 
+    forgetDetector();
     timer.start(1000);
     reqReload = true;
     reqGasTable = true;

@@ -97,8 +97,12 @@ void MainWindow::CtrlSetRegHold(const quint16 *block)
         ui->TypeDev->setText(type);
     ui->unit->setText(unitNames.value(unitIndex(block[FormatWord])));
 
-    targetGasName = decodeText(block + GasNameWord, kGasNameBytes);
-    activeGasName = targetGasName;
+    // While the main gas is switched in, the name field holds the main gas:
+    // the target stays, so that switching back restores the detector's own.
+    if (!mainGasActive) {
+        targetGasName = decodeText(block + GasNameWord, kGasNameBytes);
+        activeGasName = targetGasName;
+    }
     ui->rbGazC->setChecked(true);
     ui->rbGazOsn->setChecked(false);
 
@@ -147,12 +151,16 @@ void MainWindow::on_Reload_clicked()
 
 void MainWindow::on_Write_clicked()
 {
+    if (!blockReadyOrExplain())
+        return;
     regHold[ModeRegisterWord] |= kServiceModeBit;
     reqWrite = true;
 }
 
 void MainWindow::on_SetParam_clicked()
 {
+    if (!blockReadyOrExplain())
+        return;
     regHold[ModbusAddressWord] = withModbusAddress(regHold[ModbusAddressWord], quint8(ui->sbMB_AdrSet->value()));
     regHold[HartAddressWord] = hartAddress(quint16(ui->sbMB_AdrHART->value()));
     // Without a selection (mode 3 read from the device) the mode stays as read.

@@ -24,7 +24,7 @@ void MainWindow::on_GazSet_clicked()
         name = ui->gaz_c->text();
     if (ui->rbGazOsn->isChecked())
         name = ui->gaz_osn->text();
-    if (name.isEmpty())
+    if (name.isEmpty() || !blockReadyOrExplain())
         return;
 
     mainGasActive = ui->rbGazOsn->isChecked();

@@ -61,8 +61,12 @@ void MainWindow::on_CalibDiapStart_clicked()
     ui->calib_stat->setText(tr("Калибровка диапазона началась"));
 }
 
+// Without the detector's decimal count the tab stays where it is, so the
+// user may press again once the block has been read.
 void MainWindow::on_CalibDiapSet_clicked()
 {
+    if (!detectorScaleOrExplain())
+        return;
     CalibCtrlDisable(true);
     reqSpanValue = true;
     ui->calib_stat->setText(tr("Калибровка диапазона продолжается"));

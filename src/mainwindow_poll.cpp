@@ -28,10 +28,8 @@ void MainWindow::Timer()
 
     if (take(reqReload))
         reloadParameterBlock();
-    if (take(reqWrite)) {
-        MemSetRegHold(regHold);
+    if (take(reqWrite))
         writeParameterBlock();
-    }
 
     const QVector<quint16> input = modbus.readInputValues();
     const bool polled = input.size() == kPolledInputWords;
@@ -97,21 +95,27 @@ void MainWindow::serveCommandRequests()
     }
 }
 
-// The span concentration travels in one 16-bit register. A value whose raw
-// form does not fit is not sent cut to 16 bits: nothing goes out, the user
-// is told, and the tab returns to its idle state to take a new value.
+// The span concentration travels in one 16-bit register, in the detector's
+// own decimal count. A value whose raw form does not fit is not sent cut to
+// 16 bits, nor one whose count is unknown: nothing goes out, the user is
+// told, and the tab returns to its idle state to take a new value.
 void MainWindow::sendSpanValue()
 {
     const double shown = ui->CalibrValue->value();
-    const double raw = shown * scale + 0.5;
-    if (raw >= kWordMax + 1.0) {
+    bool refused = !detectorScaleOrExplain();
+    if (!refused && shown * detectorScale + 0.5 >= kWordMax + 1.0) {
+        ui->calib_stat->setText(tr("Калибровочная концентрация вне диапазона"));
+        refused = true;
+    }
+    if (refused) {
         GazReturnToCelevoy();
         GazCalibrEnd();
-        ui->calib_stat->setText(tr("Калибровочная концентрация вне диапазона"));
         return;
     }
-    const quint16 value = static_cast<quint16>(encodeScaled(shown, scale, kWordMax));
-    regHold[SpanConcentrationWord] = value;
+    const quint16 value = static_cast<quint16>(encodeScaled(shown, detectorScale, kWordMax));
+    // The block keeps the count of its own word 4, which after an import is
+    // the file's, not the detector's.
+    regHold[SpanConcentrationWord] = static_cast<quint16>(encodeScaled(shown, scale, kWordMax));
     modbus.setCalibValue(value);
     calibState = 2;
     modbus.CalibrSave();
@@ -122,17 +126,23 @@ void MainWindow::reloadParameterBlock()
     const QVector<quint16> block = modbus.readHOLDregs();
     if (block.size() == kDeviceWords) {
         std::copy(block.cbegin(), block.cend(), regHold);
-        CtrlSetRegHold(regHold);
-        CtrlSetRegHoldSerNum();
+        showDetectorBlock();
+    } else {
+        reqReload = true;   // again at the next tick, until the detector answers
     }
     const QVector<quint16> all = modbus.readInputValuesAll();
     if (all.size() == kFullInputWords)
         std::copy(all.cbegin(), all.cend(), inputAll);
 }
 
+// A request the slots could not refuse (a gas switched back, one left from an
+// earlier connection) is dropped while the block is not this detector's.
 void MainWindow::writeParameterBlock()
 {
-    modbus.writeHOLDregs(QVector<quint16>(regHold, regHold + kDeviceWords));
+    if (!blockIsDetectors)
+        return;
+    MemSetRegHold(regHold);
+    noteBlockWritten(modbus.writeHOLDregs(QVector<quint16>(regHold, regHold + kDeviceWords)));
 }
 
 void MainWindow::showLiveValues(const QVector<quint16> &input)
@@ -146,11 +156,7 @@ void MainWindow::showLiveValues(const QVector<quint16> &input)
 
     finishCalibration(status);
 
-    const double concentration = decodeScaled(input[ConcentrationWord], scale);
-    ui->lcdValue->display(concentration);
-    plot->upperBound = decodeScaledSingle(regHold[DisplayRangeWord], scale);
-    plot->AddPnt(concentration, xPos);
-    ++xPos;
+    showConcentration(input[ConcentrationWord]);
 }
 
 // A saved calibration is over at the first good poll whose status no longer

@@ -22,6 +22,8 @@ void complain(const QString &text)
 
 void MainWindow::on_Export_clicked()
 {
+    if (!blockReadyOrExplain())
+        return;
     const QString path = QFileDialog::getSaveFileName(this, tr("Файл настроек"), dir + "//setting.bin",
                                                       tr("Setting Files (*.bin);;All Files (*)"));
     if (path.isEmpty())
@@ -60,6 +62,10 @@ void MainWindow::on_Import_clicked()
         return;
     }
     CtrlSetRegHold(regHold);
+    // The user chose this block for the detector: it may now be written, and
+    // a read still being retried would replace it unseen.
+    blockIsDetectors = true;
+    reqReload = false;
 }
 
 void MainWindow::DataSave()

@@ -51,8 +51,7 @@ Block deviceBlock()
 void reload(MainWindowProbe &probe, const Block &block)
 {
     std::copy(block.begin(), block.end(), probe.regHold());
-    probe.CtrlSetRegHold(probe.regHold());
-    probe.CtrlSetRegHoldSerNum();
+    probe.showDetectorBlock();
 }
 
 Block held(MainWindowProbe &probe)

@@ -22,8 +22,6 @@ private slots:
     void spanValueReadAtServingTime();
     void spanBoundedOnDecode_data();
     void spanBoundedOnDecode();
-    void spanTooLargeIsRefused_data();
-    void spanTooLargeIsRefused();
     void modeButtons();
 };
 
@@ -374,50 +372,6 @@ void TestGasCalibration::spanBoundedOnDecode()
     rig.tick();
     rig.click(ui->CalibDiapSet);
     QCOMPARE(rig.tickWrites().value(0), wordWrite(13, 65535));
-}
-
-void TestGasCalibration::spanTooLargeIsRefused_data()
-{
-    QTest::addColumn<double>("value");
-    QTest::addColumn<bool>("fits");
-    QTest::newRow("6553.5 fits") << 6553.5 << true;
-    QTest::newRow("6553.6 does not") << 6553.6 << false;
-    QTest::newRow("65535 does not") << 65535.0 << false;
-}
-
-// With every block read refused the box keeps the form's range and the
-// window its start scale of 10, so a value too large for the register can
-// still reach the tick. It must not go out cut to 16 bits.
-void TestGasCalibration::spanTooLargeIsRefused()
-{
-    QFETCH(double, value);
-    QFETCH(bool, fits);
-
-    WindowOnSimulator rig;
-    QVERIFY2(rig.connect(QStringList(kSlowCalibration) << "--fault" << "exception=2,fc=03,persist"),
-             qPrintable(rig.errorText()));
-    Ui_MainWindow *ui = rig.ui;
-    QCOMPARE(rig.probe.scale(), quint16(10));
-    QCOMPARE(ui->CalibrValue->maximum(), 65535.0);
-    rig.showTab(GasCalibrationTab);
-    rig.click(ui->CalibDiapStart);
-    rig.tick();
-    ui->CalibrValue->setValue(value);
-    rig.click(ui->CalibDiapSet);
-
-    const QStringList writes = rig.tickWrites();
-    if (fits) {
-        QCOMPARE(writes, QStringList({wordWrite(13, 65535), wordWrite(12, kSpanCommand),
-                                      wordWrite(12, kSaveCommand)}));
-        QCOMPARE(rig.probe.calibState(), 2);
-        return;
-    }
-    QCOMPARE(writes, QStringList());
-    QCOMPARE(ui->calib_stat->text(), QString("Калибровочная концентрация вне диапазона"));
-    QCOMPARE(rig.probe.calibState(), 0);
-    QCOMPARE(rig.probe.regHold()[13], quint16(0));
-    QCOMPARE(WindowOnSimulator::enabledOf(calibrationControls(ui)), kIdle);
-    QCOMPARE(ui->CalibrValue->value(), value);   // the entry stays for correcting
 }
 
 // The mode buttons only raise their request; their enabled states follow

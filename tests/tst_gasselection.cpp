@@ -1,6 +1,8 @@
 #include <QtTest>
 
+#include "dialogs.h"
 #include "registermodel.h"
+#include "settingsfile.h"
 #include "windowonsimulator.h"
 
 // Switching the detector between its target and main gas, end to end
@@ -17,7 +19,8 @@ private slots:
     void switchNotAllowed_data();
     void switchNotAllowed();
     void noRadioCheckedDoesNothing();
-    void reloadDuringMainGasReplacesTarget();
+    void reloadOrImportDuringMainGasKeepsTarget_data();
+    void reloadOrImportDuringMainGasKeepsTarget();
 };
 
 namespace {
@@ -204,10 +207,19 @@ void TestGasSelection::noRadioCheckedDoesNothing()
     QCOMPARE(rig.tickWrites(), QStringList());
 }
 
-// The target name is whatever the gas name field held at the last block
-// read, so a reload during the main gas decides what switching back writes.
-void TestGasSelection::reloadDuringMainGasReplacesTarget()
+void TestGasSelection::reloadOrImportDuringMainGasKeepsTarget_data()
 {
+    QTest::addColumn<bool>("import");
+    QTest::newRow("Обновить") << false;
+    QTest::newRow("Импорт") << true;
+}
+
+// While the main gas is in, the detector's name field holds the main gas and
+// a file may hold any: neither becomes the target that switching back writes.
+void TestGasSelection::reloadOrImportDuringMainGasKeepsTarget()
+{
+    QFETCH(bool, import);
+
     WindowOnSimulator rig;
     QVERIFY2(rig.connect(kSimulator), qPrintable(rig.errorText()));
     Ui_MainWindow *ui = rig.ui;
@@ -216,21 +228,31 @@ void TestGasSelection::reloadDuringMainGasReplacesTarget()
     rig.click(ui->GazSet);
     rig.tick();
 
-    quint16 field[8] = {};
-    RegisterModel::encodeText("NH3", field, RegisterModel::kGasNameBytes);
-    QStringList words;
-    for (quint16 word : field)
-        words << QString::number(word);
-    QVERIFY(rig.sim.command("set holding 32 " + words.join(' ')));
-    rig.click(ui->Reload);
+    if (import) {
+        quint16 file[RegisterModel::kBlockWords] = {};
+        const QVector<quint16> device = rig.sim.holding(0, RegisterModel::kDeviceWords);
+        std::copy(device.begin(), device.end(), file);
+        RegisterModel::encodeText("NH3", file + RegisterModel::GasNameWord, RegisterModel::kGasNameBytes);
+        const QString path = rig.scratch.path() + "/nh3.bin";
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(encodeSettings(file));
+        out.close();
+        DialogDriver dialogs;
+        dialogs.acceptFile(path);
+        QMetaObject::invokeMethod(&rig.window, "on_Import_clicked");
+        QCOMPARE(dialogs.unexpected(), QStringList());
+    } else {
+        rig.click(ui->Reload);
+    }
     rig.tick();
-    QCOMPARE(rig.probe.targetGasName(), QString("NH3"));
+    QCOMPARE(rig.probe.targetGasName(), QString("CH4"));
     QVERIFY(rig.probe.mainGasActive());
     QVERIFY(!ui->Stop->isEnabled());
     QVERIFY(!ui->Exit->isEnabled());
 
     rig.showTab(CurrentOutputTab);
-    QCOMPARE(blockWritesOf(rig.tick()).names, QStringList{"NH3"});
+    QCOMPARE(blockWritesOf(rig.tick()).names, QStringList{"CH4"});
 }
 
 QTEST_MAIN(TestGasSelection)

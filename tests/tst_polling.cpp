@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "customplotwidget.h"
+#include "dialogs.h"
 #include "simwindow.h"
 
 // The poll tick against the simulated detector: what goes on the line, in
@@ -29,6 +30,8 @@ private slots:
     void allRequestsInTheirOrder();
     void spanValueMustFitItsRegister_data();
     void spanValueMustFitItsRegister();
+    void unreadBlockStaysHome_data();
+    void unreadBlockStaysHome();
 };
 
 namespace {
@@ -457,6 +460,88 @@ void TestPolling::spanValueMustFitItsRegister()
         QCOMPARE(int(w.probe->regHold()[13]), sent);
         QCOMPARE(w.probe->calibState(), 2);
     }
+}
+
+void TestPolling::unreadBlockStaysHome_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<bool>("afterAnotherDetector");
+
+    QTest::newRow("Записать") << "Write" << false;
+    QTest::newRow("Применить") << "SetParam" << false;
+    QTest::newRow("Переключить газ") << "GazSet" << false;
+    QTest::newRow("span Калибровать") << "CalibDiapSet" << false;
+    QTest::newRow("Экспорт") << "Export" << false;
+    QTest::newRow("Записать after another detector") << "Write" << true;
+}
+
+// A detector that refuses to have its block read: nothing the window holds,
+// the zeros of a fresh window or an earlier detector's block, goes to it or
+// into a file, the user is told why, no concentration is shown in a guessed
+// decimal count, and the read is tried again at every tick until it answers.
+void TestPolling::unreadBlockStaysHome()
+{
+    QFETCH(QString, button);
+    QFETCH(bool, afterAnotherDetector);
+
+    SIM_WINDOW(w, QStringList{"--fast", "--steady", "--decimals", "2", "--concentration", "10.02"});
+    if (afterAnotherDetector) {
+        w.connectTo();
+        w.probe->tick();
+        QVERIFY(w.sim.waitForRequests(8));
+        QCOMPARE(w.ui->lcdValue->value(), 10.02);
+        QTest::mouseClick(w.ui->Stop, Qt::LeftButton);
+        // Another detector on the same port: one decimal, another serial number.
+        const quint16 format = w.sim.holding(4).value(0);
+        QVERIFY(w.sim.command(QString("set holding 4 %1").arg((format & ~0x0300) | 0x0100)));
+        QVERIFY(w.sim.command("set holding 20 0 99"));
+    }
+    QVERIFY(w.sim.command("fault exception=2,fc=03,persist"));
+    w.connectTo();
+    QVERIFY(w.connected());
+    w.probe->tick();
+    QVERIFY(w.sim.waitForRequests(8));
+    QCOMPARE(w.ui->lcdValue->value(), 0.0);
+    QCOMPARE(line(w)->data()->size(), 0);
+
+    auto *pressed = w.window->findChild<QPushButton *>(button);
+    if (button == "GazSet") {
+        w.ui->tabWidget->setCurrentIndex(2);
+        QVERIFY(w.ui->GazSet->isEnabled());
+        QTest::mouseClick(w.ui->rbGazOsn, Qt::LeftButton);
+    } else if (button == "CalibDiapSet") {
+        w.ui->tabWidget->setCurrentIndex(2);
+        QTest::mouseClick(w.ui->CalibDiapStart, Qt::LeftButton);
+        w.probe->tick();
+    }
+    const QVector<quint16> deviceBlock = w.sim.holding(0, 180);
+    DialogDriver dialogs;   // an export that went ahead would open its file dialog
+    if (button != "CalibDiapSet")
+        dialogs.closeMessage();
+    QTest::mouseClick(pressed, Qt::LeftButton);
+
+    if (button == "CalibDiapSet") {
+        QCOMPARE(w.ui->calib_stat->text(), QString("Параметры датчика ещё не прочитаны, концентрация не отправлена"));
+        QVERIFY(w.ui->CalibDiapSet->isEnabled());   // may be pressed again once read
+    } else {
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY(dialogs.messages().first().text.startsWith("Параметры ещё не прочитаны из подключённого датчика"));
+    }
+    QCOMPARE(dialogs.unexpected(), QStringList());
+    QVERIFY(w.ui->Exit->isEnabled());
+
+    w.sim.clearRequests();
+    w.probe->tick();
+    const QStringList expected = kReload + QStringList{kPoll};
+    QCOMPARE(logged(w.sim, expected.size()), expected);
+    QCOMPARE(w.sim.holding(0, 180), deviceBlock);
+    QCOMPARE(w.ui->lcdValue->value(), 0.0);
+
+    // Once the detector answers, its block and its decimal count are shown.
+    QVERIFY(w.sim.command("fault clear"));
+    w.probe->tick();
+    QCOMPARE(w.ui->lcdValue->value(), afterAnotherDetector ? 10.0 : 10.02);
+    QCOMPARE(line(w)->data()->size(), 1);
 }
 
 QTEST_MAIN(TestPolling)

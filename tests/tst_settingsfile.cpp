@@ -1,11 +1,13 @@
 #include <QtTest>
 
+#include "customplotwidget.h"
 #include "dialogs.h"
 #include "filefaults.h"
 #include "inifile.h"
 #include "mainwindowprobe.h"
 #include "settingsfile.h"
 #include "testsupport.h"
+#include "windowonsimulator.h"
 
 namespace {
 
@@ -84,8 +86,7 @@ Block stored(MainWindowProbe &probe)
 void readFromDevice(MainWindowProbe &probe, const Block &block)
 {
     std::copy(block.begin(), block.end(), probe.regHold());
-    probe.CtrlSetRegHold(probe.regHold());
-    probe.CtrlSetRegHoldSerNum();
+    probe.showDetectorBlock();
 }
 
 QByteArray littleEndian(const Block &block)
@@ -167,6 +168,8 @@ private slots:
     void exportToUnwritablePlace();
     void exportInPlaceWhereFolderIsLocked();
     void failedExportKeepsEarlierFile();
+    void importKeepsTheDetectorsScale_data();
+    void importKeepsTheDetectorsScale();
 };
 
 void TestSettingsFile::encodeLeastSignificantByteFirst()
@@ -506,6 +509,70 @@ void TestSettingsFile::failedExportKeepsEarlierFile()
     QVERIFY(!box.hasParent);
     QCOMPARE(contentOf(path).toHex(), good.toHex());
     QCOMPARE(QDir(s.scratch.path()).entryList(QDir::Files), QStringList{"setting.bin"});
+}
+
+void TestSettingsFile::importKeepsTheDetectorsScale_data()
+{
+    QTest::addColumn<int>("fileDecimals");
+    QTest::addColumn<double>("span");
+    QTest::addColumn<int>("sent");   // -1: refused
+    QTest::newRow("two decimals, span 25.00") << 2 << 25.0 << 250;
+    QTest::newRow("no decimals, span 6553") << 0 << 6553.0 << 65530;
+    QTest::newRow("no decimals, span 6554 does not fit") << 0 << 6554.0 << -1;
+}
+
+// A file with another decimal count changes the controls only: the live
+// value, the plot and the span sent keep the detector's count of one decimal
+// until "Записать" has given the detector the file's.
+void TestSettingsFile::importKeepsTheDetectorsScale()
+{
+    QFETCH(int, fileDecimals);
+    QFETCH(double, span);
+    QFETCH(int, sent);
+
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect({"--fast", "--steady", "--concentration", "20", "--range", "50", "--calib-delay", "0"}),
+             qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    QCOMPARE(ui->lcdValue->value(), 20.0);
+
+    // The detector's own block, at the file's decimal count with a range of 80.
+    Block file{};
+    const QVector<quint16> device = rig.sim.holding(0, 180);
+    std::copy(device.begin(), device.end(), file.begin());
+    file[4] = quint16((file[4] & ~0x0300) | (fileDecimals << 8));
+    file[6] = quint16(80 * std::pow(10, fileDecimals));
+    const QString path = rig.scratch.path() + "/other-scale.bin";
+    writeFile(path, encodeSettings(file.data()));
+    DialogDriver dialogs;
+    dialogs.acceptFile(path);
+    importFrom(rig.window);
+    QCOMPARE(dialogs.unexpected(), QStringList());
+    QCOMPARE(ui->valueHigh->decimals(), fileDecimals);
+
+    rig.tick();
+    QCOMPARE(ui->lcdValue->value(), 20.0);
+    QCOMPARE(rig.probe.plot()->upperBound, 50.0);
+
+    rig.showTab(GasCalibrationTab);
+    rig.click(ui->CalibDiapStart);
+    rig.tick();
+    ui->CalibrValue->setValue(span);
+    rig.click(ui->CalibDiapSet);
+    const QStringList spanWrites = rig.tickWrites();
+    if (sent < 0) {
+        QCOMPARE(spanWrites, QStringList());
+        QCOMPARE(ui->calib_stat->text(), QString("Калибровочная концентрация вне диапазона"));
+    } else {
+        QCOMPARE(spanWrites, QStringList({wordWrite(13, sent), wordWrite(12, 0x64C4), wordWrite(12, 0x7294)}));
+    }
+
+    rig.click(ui->Write);
+    QCOMPARE(rig.tickWrites(), parameterBlockWrite());
+    QCOMPARE(int(rig.sim.holding(4).value(0) >> 8 & 3), fileDecimals);
+    rig.tick();
+    QCOMPARE(ui->lcdValue->value(), 20.0);
+    QCOMPARE(rig.probe.plot()->upperBound, 80.0);
 }
 
 QTEST_MAIN(TestSettingsFile)
