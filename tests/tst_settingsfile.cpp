@@ -170,6 +170,7 @@ private slots:
     void failedExportKeepsEarlierFile();
     void importKeepsTheDetectorsScale_data();
     void importKeepsTheDetectorsScale();
+    void importedBlockGoesToAnUnreadDetector();
 };
 
 void TestSettingsFile::encodeLeastSignificantByteFirst()
@@ -516,9 +517,12 @@ void TestSettingsFile::importKeepsTheDetectorsScale_data()
     QTest::addColumn<int>("fileDecimals");
     QTest::addColumn<double>("span");
     QTest::addColumn<int>("sent");   // -1: refused
-    QTest::newRow("two decimals, span 25.00") << 2 << 25.0 << 250;
-    QTest::newRow("no decimals, span 6553") << 0 << 6553.0 << 65530;
-    QTest::newRow("no decimals, span 6554 does not fit") << 0 << 6554.0 << -1;
+    QTest::addColumn<bool>("writeAnswered");
+    QTest::newRow("two decimals, span 25.00") << 2 << 25.0 << 250 << true;
+    QTest::newRow("no decimals, span 6553") << 0 << 6553.0 << 65530 << true;
+    QTest::newRow("no decimals, span 6554 does not fit") << 0 << 6554.0 << -1 << true;
+    // The first half, word 4 in it, reached the detector; nothing came back.
+    QTest::newRow("two decimals, write unanswered") << 2 << 25.0 << 250 << false;
 }
 
 // A file with another decimal count changes the controls only: the live
@@ -529,6 +533,7 @@ void TestSettingsFile::importKeepsTheDetectorsScale()
     QFETCH(int, fileDecimals);
     QFETCH(double, span);
     QFETCH(int, sent);
+    QFETCH(bool, writeAnswered);
 
     WindowOnSimulator rig;
     QVERIFY2(rig.connect({"--fast", "--steady", "--concentration", "20", "--range", "50", "--calib-delay", "0"}),
@@ -567,12 +572,48 @@ void TestSettingsFile::importKeepsTheDetectorsScale()
         QCOMPARE(spanWrites, QStringList({wordWrite(13, sent), wordWrite(12, 0x64C4), wordWrite(12, 0x7294)}));
     }
 
+    if (!writeAnswered)
+        QVERIFY(rig.sim.command("fault noanswer fc=10"));
     rig.click(ui->Write);
-    QCOMPARE(rig.tickWrites(), parameterBlockWrite());
+    QCOMPARE(rig.tickWrites(), writeAnswered ? parameterBlockWrite() : parameterBlockWrite().mid(0, 1));
     QCOMPARE(int(rig.sim.holding(4).value(0) >> 8 & 3), fileDecimals);
     rig.tick();
+    if (!writeAnswered) {
+        QCOMPARE(ui->lcdValue->value(), 0.0);   // no concentration in a count it may not have
+        return;
+    }
     QCOMPARE(ui->lcdValue->value(), 20.0);
     QCOMPARE(rig.probe.plot()->upperBound, 80.0);
+}
+
+// A detector whose block cannot be read takes a file the user chose for it:
+// the read is no longer retried over the file, "Записать" sends the file's
+// block, and the live value waits for the count that write gave the detector.
+void TestSettingsFile::importedBlockGoesToAnUnreadDetector()
+{
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect({"--fast", "--steady", "--concentration", "20", "--fault", "exception=2,fc=03,persist"}),
+             qPrintable(rig.errorText()));
+    Block file{};
+    const QVector<quint16> device = rig.sim.holding(0, 180);
+    std::copy(device.begin(), device.end(), file.begin());
+    file[4] = quint16((file[4] & ~0x0300) | 0x0200);
+    const QString path = rig.scratch.path() + "/for-unread.bin";
+    writeFile(path, encodeSettings(file.data()));
+    DialogDriver dialogs;
+    dialogs.acceptFile(path);
+    importFrom(rig.window);
+
+    for (const SimRequest &request : rig.tick())
+        QVERIFY2(request.function != 0x03, qPrintable(request.line));
+    QCOMPARE(rig.ui->lcdValue->value(), 0.0);
+
+    rig.click(rig.ui->Write);
+    QCOMPARE(rig.tickWrites(), parameterBlockWrite());
+    QCOMPARE(dialogs.unexpected(), QStringList());
+    QCOMPARE(rig.sim.holding(4).value(0), quint16(file[4]));
+    rig.tick();
+    QCOMPARE(rig.ui->lcdValue->value(), 20.0);
 }
 
 QTEST_MAIN(TestSettingsFile)
