@@ -1,13 +1,18 @@
 // Soak run: the configurator window (offscreen) against the simulated
 // detector for a chosen time, with faults put on a share of the answers
 // (corrupted CRC, truncation, gaps, garbage, silence, wrong slave, and the
-// pty closed, after which a new simulator is started). Start is clicked
-// again after each automatic disconnect, and now and then the parameters
-// are edited and written, reloaded, or the mode switched, as a user would.
+// pty closed, after which a new simulator is started, another detector with
+// its own serial number and decimal count). Start is clicked again after
+// each automatic disconnect, and now and then the parameters are edited and
+// written, reloaded, or the mode switched, as a user would.
 // Around every poll tick it checks that
-//  - the LCD shows exactly the concentration of this tick's answer when the
-//    poll succeeded, and keeps its value when it failed; so every value it
-//    ever showed is one the simulator sent;
+//  - the LCD shows exactly the concentration of this tick's answer, in the
+//    simulator's own decimal count, when the poll succeeded and the block
+//    has been read on this connection; no concentration before that; and
+//    keeps its value when the poll failed; so every value it ever showed is
+//    one the simulator sent, in the count the simulator has;
+//  - no block reaches the simulator before its own block has been read on
+//    this connection, and every block carries its serial number and count;
 //  - a poll succeeds or fails as the fault on its answer says it must;
 //  - every write the simulator received is one the window meant to send,
 //    and a write carries the value the user typed;
@@ -86,6 +91,7 @@ private:
     void checkPoll(const TickRequests &requests, double lcdBefore, bool disconnected);
     void checkReload(const TickRequests &requests, const QVector<quint16> &before, bool wrote);
     void checkEdits(bool reloaded);
+    void checkShown(double shown, int conc);
     void sample();
     void problem(const QString &text);
     void report(QTextStream &out);
@@ -94,6 +100,8 @@ private:
     QString link;
     QRandomGenerator random;
     std::unique_ptr<SimulatorProcess> sim;
+    DetectorIdentity detector;   // of the simulator now running
+    BlockRead blockRead = BlockRead::No;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<MainWindowProbe> probe;
     Ui_MainWindow *ui = nullptr;
@@ -107,7 +115,7 @@ private:
 
     int ticks = 0, polls = 0, pollsReached = 0, failedPolls = 0, reconnects = 0, simulators = 0;
     int autoDisconnects = 0, startRetries = 0, writesChecked = 0, reloadsChecked = 0, editsChecked = 0;
-    int shownChecked = 0;
+    int shownChecked = 0, blankChecked = 0, originsChecked = 0;
     QMap<QString, int> faultsOnPolls;
     QStringList problems;
     int problemCount = 0;
@@ -117,9 +125,12 @@ private:
 bool Soak::startSimulator()
 {
     sim = std::make_unique<SimulatorProcess>();
+    // Each new simulator is another detector: the window must read it anew.
+    detector.serial = 20240000u + quint32(simulators);
+    detector.decimals = (2 + simulators) % 4;
     QStringList args{"--link", link, "--exit-on-close", "--seed", QString::number(s.seed + simulators),
-                     "--decimals", "2", "--concentration", "25", "--drift", "10", "--drift-period", "37",
-                     "--noise", "0.3"};
+                     "--decimals", QString::number(detector.decimals), "--serial", QString::number(detector.serial),
+                     "--concentration", "25", "--drift", "10", "--drift-period", "37", "--noise", "0.3"};
     if (s.fast)
         args << "--fast";
     // Several rules at rate q each fire on about rate of the answers together.
@@ -148,6 +159,7 @@ void Soak::supervise()
     ui->Start->click();
     if (probe->timer().isActive()) {
         probe->timer().setInterval(s.intervalMs);
+        blockRead = BlockRead::No;
         ++reconnects;
     } else {
         ++startRetries;
@@ -155,11 +167,18 @@ void Soak::supervise()
 }
 
 // Now and then what a user does between two ticks: edit a value and write
-// the block, reload, or switch the mode.
+// the block, reload, or switch the mode. Right after connecting, before the
+// block has been read, Write is tried far more often, even with the read
+// still being retried: that is when an earlier detector's block could go
+// out. It is pressed only while the window
+// holds the block as the detector's; otherwise it would answer with a
+// message box that nobody here closes.
 void Soak::userActs()
 {
     const quint32 dice = random.bounded(100);
-    if (dice < 4 && !probe->reqReload() && !probe->reqWrite()) {
+    const quint32 writeChance = blockRead == BlockRead::No ? 50 : 4;
+    const bool reloadAhead = probe->reqReload() && blockRead != BlockRead::No;
+    if (dice < writeChance && !reloadAhead && !probe->reqWrite() && probe->blockIsDetectors()) {
         const Edit edits[] = {{ui->deadZone, DeadZoneWord, 0xFFFF},
                               {ui->limit1_level, Threshold1Word, 0x7FFF},
                               {ui->limit3_level, Threshold3LevelWord, 0xFFFF},
@@ -169,11 +188,11 @@ void Soak::userActs()
         edit.box->setValue(value);
         pendingEdits.append({edit, quint16(encodeScaled(edit.box->value(), probe->scale(), edit.mask))});
         ui->Write->click();
-    } else if (dice < 6) {
+    } else if (dice < writeChance + 2) {
         ui->Reload->click();
-    } else if (dice < 8 && ui->mode_service->isEnabled()) {
+    } else if (dice < writeChance + 4 && ui->mode_service->isEnabled()) {
         ui->mode_service->click();
-    } else if (dice < 10 && ui->mode_working->isEnabled()) {
+    } else if (dice < writeChance + 6 && ui->mode_working->isEnabled()) {
         ui->mode_working->click();
     }
 }
@@ -209,7 +228,10 @@ void Soak::tick()
     }
     if (meant.block)
         meant.words = QVector<quint16>(probe->regHold(), probe->regHold() + kDeviceWords);
+    // The reload comes before the write in a tick.
+    blockRead = afterReload(blockRead, requests.reloadOutcome());
     writesChecked += checkWrites(requests.all, meant, &problems);
+    originsChecked += checkBlockOrigin(requests.all, blockRead, detector, &problems);
     problemCount = problems.size();
     checkPoll(requests, lcdBefore, disconnected);
     if (reloadPending)
@@ -243,13 +265,29 @@ void Soak::checkPoll(const TickRequests &requests, double lcdBefore, bool discon
     if (expected == PollExpectation::Succeeds && !succeeded && !requests.spillBeforePoll())
         problem("a clean answer was refused: " + poll->line);
     if (succeeded) {
-        ++shownChecked;
-        concentrationsShown.insert(shown);
-        if (conc < 0 || std::fabs(shown - conc / double(probe->scale())) > 1e-9)
-            problem(QString("LCD shows %1, the answer carried %2").arg(shown).arg(conc));
+        checkShown(shown, conc);
     } else if (!disconnected && shown != lcdBefore) {
         problem(QString("LCD changed from %1 to %2 on a failed poll").arg(lcdBefore).arg(shown));
     }
+}
+
+// Shown in the simulator's decimal count once its block has been read on
+// this connection, and not at all before. The simulator's concentration
+// never comes near 0, which is what the LCD's value is without a number.
+void Soak::checkShown(double shown, int conc)
+{
+    if (blockRead == BlockRead::No) {
+        ++blankChecked;
+        if (shown != 0.0)
+            problem(QString("LCD shows %1 before the block was read").arg(shown));
+        return;
+    }
+    if (blockRead == BlockRead::Undecided && shown == 0.0)
+        return;
+    ++shownChecked;
+    concentrationsShown.insert(shown);
+    if (conc < 0 || std::fabs(shown - conc / std::pow(10.0, detector.decimals)) > 1e-9)
+        problem(QString("LCD shows %1, the answer carried %2 at %3 decimals").arg(shown).arg(conc).arg(detector.decimals));
 }
 
 // A reload whose two answers came through holds the simulator's registers;
@@ -349,7 +387,9 @@ void Soak::report(QTextStream &out)
         << "| simulators started (pty closed) | " << simulators << " |\n"
         << "| LCD values checked against the answer | " << shownChecked << " (" << concentrationsShown.size()
         << " distinct shown, " << concentrationsSent.size() << " distinct sent) |\n"
+        << "| LCD checked blank before the block was read | " << blankChecked << " |\n"
         << "| writes checked against the meant block or mode | " << writesChecked << " |\n"
+        << "| blocks checked as read from the simulator they reached | " << originsChecked << " |\n"
         << "| typed values checked in written blocks | " << editsChecked << " |\n"
         << "| reloads checked against the simulator | " << reloadsChecked << " |\n"
         << "| resident memory after warm-up (" << fixed(warm, 0) << " s) / peak later | "

@@ -120,3 +120,32 @@ int checkWrites(const QVector<SimRequest> &received, const MeantWrites &meant, Q
     }
     return checked;
 }
+
+BlockRead afterReload(BlockRead before, int reloadOutcome)
+{
+    if (reloadOutcome == 0)
+        return BlockRead::Yes;
+    if (reloadOutcome == 2 && before == BlockRead::No)
+        return BlockRead::Undecided;
+    return before;
+}
+
+int checkBlockOrigin(const QVector<SimRequest> &received, BlockRead read, const DetectorIdentity &detector,
+                     QStringList *problems)
+{
+    const int formatWord = 4, serialHighWord = 20, serialLowWord = 21;
+    int checked = 0;
+    for (const SimRequest &r : received) {
+        if (r.function != 0x10 || r.address != 0 || r.values.size() <= serialLowWord)
+            continue;
+        ++checked;
+        if (read == BlockRead::No)
+            *problems << "a block reached the simulator that was never read from it";
+        const quint32 serial = quint32(r.values[serialHighWord]) << 16 | r.values[serialLowWord];
+        const int decimals = (r.values[formatWord] >> 8) & 0x3;
+        if (serial != detector.serial || decimals != detector.decimals)
+            *problems << QString("a block of serial number %1 with %2 decimals reached the simulator of %3 with %4")
+                             .arg(serial).arg(decimals).arg(detector.serial).arg(detector.decimals);
+    }
+    return checked;
+}

@@ -47,4 +47,22 @@ struct MeantWrites
 };
 int checkWrites(const QVector<SimRequest> &received, const MeantWrites &meant, QStringList *problems);
 
+// Whether the window has read the simulator's block on this connection, as
+// the simulator's log tells: a reload is undecided when a spill may have
+// spoilt it unseen.
+enum class BlockRead { No, Undecided, Yes };
+BlockRead afterReload(BlockRead before, int reloadOutcome);
+
+// What tells one simulated detector from another in its block.
+struct DetectorIdentity
+{
+    quint32 serial = 0;
+    int decimals = 0;
+};
+// Every block write must come after a read of this detector's block on this
+// connection and carry its serial number and decimal count, not an earlier
+// detector's or a fresh window's. Returns the number of blocks checked.
+int checkBlockOrigin(const QVector<SimRequest> &received, BlockRead read, const DetectorIdentity &detector,
+                     QStringList *problems);
+
 #endif // SOAKCHECKS_H
