@@ -1,8 +1,6 @@
 #include <QtTest>
 
-#include "dialogs.h"
 #include "registermodel.h"
-#include "settingsfile.h"
 #include "windowonsimulator.h"
 
 // Switching the detector between its target and main gas, end to end
@@ -229,19 +227,9 @@ void TestGasSelection::reloadOrImportDuringMainGasKeepsTarget()
     rig.tick();
 
     if (import) {
-        quint16 file[RegisterModel::kBlockWords] = {};
-        const QVector<quint16> device = rig.sim.holding(0, RegisterModel::kDeviceWords);
-        std::copy(device.begin(), device.end(), file);
-        RegisterModel::encodeText("NH3", file + RegisterModel::GasNameWord, RegisterModel::kGasNameBytes);
-        const QString path = rig.scratch.path() + "/nh3.bin";
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(encodeSettings(file));
-        out.close();
-        DialogDriver dialogs;
-        dialogs.acceptFile(path);
-        QMetaObject::invokeMethod(&rig.window, "on_Import_clicked");
-        QCOMPARE(dialogs.unexpected(), QStringList());
+        QVector<quint16> file = rig.detectorsBlock();
+        RegisterModel::encodeText("NH3", file.data() + RegisterModel::GasNameWord, RegisterModel::kGasNameBytes);
+        QVERIFY(rig.importBlock(file));
     } else {
         rig.click(ui->Reload);
     }

@@ -542,17 +542,10 @@ void TestSettingsFile::importKeepsTheDetectorsScale()
     QCOMPARE(ui->lcdValue->value(), 20.0);
 
     // The detector's own block, at the file's decimal count with a range of 80.
-    Block file{};
-    const QVector<quint16> device = rig.sim.holding(0, 180);
-    std::copy(device.begin(), device.end(), file.begin());
+    QVector<quint16> file = rig.detectorsBlock();
     file[4] = quint16((file[4] & ~0x0300) | (fileDecimals << 8));
     file[6] = quint16(80 * std::pow(10, fileDecimals));
-    const QString path = rig.scratch.path() + "/other-scale.bin";
-    writeFile(path, encodeSettings(file.data()));
-    DialogDriver dialogs;
-    dialogs.acceptFile(path);
-    importFrom(rig.window);
-    QCOMPARE(dialogs.unexpected(), QStringList());
+    QVERIFY(rig.importBlock(file));
     QCOMPARE(ui->valueHigh->decimals(), fileDecimals);
 
     rig.tick();
@@ -594,20 +587,15 @@ void TestSettingsFile::importedBlockGoesToAnUnreadDetector()
     WindowOnSimulator rig;
     QVERIFY2(rig.connect({"--fast", "--steady", "--concentration", "20", "--fault", "exception=2,fc=03,persist"}),
              qPrintable(rig.errorText()));
-    Block file{};
-    const QVector<quint16> device = rig.sim.holding(0, 180);
-    std::copy(device.begin(), device.end(), file.begin());
+    QVector<quint16> file = rig.detectorsBlock();
     file[4] = quint16((file[4] & ~0x0300) | 0x0200);
-    const QString path = rig.scratch.path() + "/for-unread.bin";
-    writeFile(path, encodeSettings(file.data()));
-    DialogDriver dialogs;
-    dialogs.acceptFile(path);
-    importFrom(rig.window);
+    QVERIFY(rig.importBlock(file));
 
     for (const SimRequest &request : rig.tick())
         QVERIFY2(request.function != 0x03, qPrintable(request.line));
     QCOMPARE(rig.ui->lcdValue->value(), 0.0);
 
+    DialogDriver dialogs;   // a refusal's message box would be closed and listed
     rig.click(rig.ui->Write);
     QCOMPARE(rig.tickWrites(), parameterBlockWrite());
     QCOMPARE(dialogs.unexpected(), QStringList());
