@@ -88,8 +88,11 @@ MainWindow::MainWindow(QWidget *parent)
     failedPolls = 0;
 }
 
+// Every way of leaving the program, "Выход" and closing the window alike,
+// ends here, so this is where an open connection ends in order.
 MainWindow::~MainWindow()
 {
+    endConnection();
     DataSave();
     delete ui;
 }

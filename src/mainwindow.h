@@ -60,7 +60,12 @@ private slots:
 private:
     // connection (mainwindow_connection.cpp)
     void fillPortList();
+    void endConnection();
+    void closeConnection();
+    void dropRequests();
     // poll tick (mainwindow_poll.cpp)
+    bool longTickAhead() const;
+    void serveRequests();
     void serveCommandRequests();
     void sendSpanValue();
     void reloadParameterBlock();
@@ -77,8 +82,10 @@ private:
     void GazReturnToCelevoy();
     void CalibCtrlDisable(bool disable);
     void GazCalibrEnd();
+    void calibrationFailed(const QString &text);
     // current output (mainwindow_current.cpp)
     void CalibIoutCtrlDisable(bool disable);
+    void endRunningCurrentStep();
     // state file (mainwindow_settings.cpp)
     void DataSave();
     // what is known of the connected detector itself (mainwindow_detector.cpp)
@@ -94,6 +101,7 @@ private:
     QTimer timer;
     ModbusOperations modbus;
     CustomPlotWidget *plot = nullptr;
+    bool connected = false;   // the port is open and the controls connected
 
     // One-shot requests raised by the slots and served by the next poll tick,
     // in this order.

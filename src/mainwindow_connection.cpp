@@ -3,6 +3,7 @@
 
 #include <QSerialPortInfo>
 
+#include "busycursor.h"
 #include "portlist.h"
 
 void MainWindow::fillPortList()
@@ -26,6 +27,10 @@ void MainWindow::on_Start_clicked()
         return;   // silent to the user; the serial layer logs the reason
 
     forgetDetector();
+    // A request belongs to the connection it was raised on: the detector
+    // now on the line may be another one.
+    dropRequests();
+    connected = true;
     timer.start(1000);
     reqReload = true;
     reqGasTable = true;
@@ -35,8 +40,42 @@ void MainWindow::on_Start_clicked()
 
 void MainWindow::on_Stop_clicked()
 {
+    endConnection();
+}
+
+// The orderly end of a connection ("Отключить", "Выход", the window closed):
+// what the user asked for still goes out, then nothing the program switched
+// on is left behind in the detector, a forced output current or a main gas,
+// and only then the port closes.
+void MainWindow::endConnection()
+{
+    if (!connected)
+        return;
+    const BusyCursor busy(true);
+    serveRequests();
+    endRunningCurrentStep();
+    GazReturnToCelevoy();
+    serveRequests();
+    closeConnection();
+}
+
+// Also the end of a connection whose detector stopped answering: nothing
+// raised on it may reach the next one.
+void MainWindow::closeConnection()
+{
     timer.stop();
     modbus.close();
+    connected = false;
+    dropRequests();
     CtrlEnable(false);
     ui->Start->setFocus();
+}
+
+void MainWindow::dropRequests()
+{
+    for (bool *request : {&reqReload, &reqWrite, &reqGasTable, &reqServiceMode, &reqWorkingMode,
+                          &reqZeroStart, &reqZeroSave, &reqSpanValue, &req4maStart, &req20maStart,
+                          &req4maValue, &req20maValue, &req4maTest, &req20maTest, &reqCurrentTest,
+                          &reqTestStop})
+        *request = false;
 }

@@ -29,6 +29,18 @@ void MainWindow::CalibIoutCtrlDisable(bool disable)
         control->setEnabled(!disable);
 }
 
+// Ends the calibration point or test that runs, as its "Завершить" would:
+// the step's own stop button is the one left usable while it runs.
+void MainWindow::endRunningCurrentStep()
+{
+    if (ui->TestStop->isEnabledTo(ui->tabWidget))
+        on_TestStop_clicked();
+    else if (ui->Calib4maStop->isEnabledTo(ui->tabWidget))
+        on_Calib4maStop_clicked();
+    else if (ui->Calib20maStop->isEnabledTo(ui->tabWidget))
+        on_Calib20maStop_clicked();
+}
+
 void MainWindow::on_Calib4maStart_clicked()
 {
     CalibIoutCtrlDisable(true);

@@ -20,6 +20,19 @@ void MainWindow::GazCalibrEnd()
     ui->CalibDiapStart->setEnabled(true);
 }
 
+// A calibration command the detector refused or did not answer ends the
+// calibration as "Отменить" would, and the tab says it failed: it must never
+// report as done what the detector did not take. Nothing of it stays pending.
+void MainWindow::calibrationFailed(const QString &text)
+{
+    reqZeroSave = false;
+    reqSpanValue = false;
+    calibState = 0;
+    GazCalibrEnd();
+    GazReturnToCelevoy();
+    ui->calib_stat->setText(text);
+}
+
 void MainWindow::on_CalibZeroStart_clicked()
 {
     CalibCtrlDisable(true);

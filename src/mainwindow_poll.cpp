@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "busycursor.h"
 #include "customplotwidget.h"
 #include "gasnames.h"
 #include "registermodel.h"
@@ -24,12 +25,8 @@ bool take(bool &flag)
 // the disconnect after three failed polls.
 void MainWindow::Timer()
 {
-    serveCommandRequests();
-
-    if (take(reqReload))
-        reloadParameterBlock();
-    if (take(reqWrite))
-        writeParameterBlock();
+    const BusyCursor busy(longTickAhead());
+    serveRequests();
 
     const QVector<quint16> input = modbus.readInputValues();
     const bool polled = input.size() == kPolledInputWords;
@@ -43,12 +40,24 @@ void MainWindow::Timer()
     if (take(reqGasTable))
         showGasTable(polled ? input : QVector<quint16>());
 
-    if (failedPolls > 2) {
-        timer.stop();
-        modbus.close();
-        CtrlEnable(false);
-        ui->Start->setFocus();
-    }
+    if (failedPolls > 2)
+        closeConnection();
+}
+
+// Block transfers take half a second and more at 9600 baud, and a detector
+// that did not answer the last poll costs a time-out per request.
+bool MainWindow::longTickAhead() const
+{
+    return reqReload || reqWrite || reqGasTable || failedPolls > 0;
+}
+
+void MainWindow::serveRequests()
+{
+    serveCommandRequests();
+    if (take(reqReload))
+        reloadParameterBlock();
+    if (take(reqWrite))
+        writeParameterBlock();
 }
 
 void MainWindow::serveCommandRequests()
@@ -57,11 +66,12 @@ void MainWindow::serveCommandRequests()
         modbus.setServiceMode();
     if (take(reqWorkingMode))
         modbus.setWorkingMode();
-    if (take(reqZeroStart))
-        modbus.setCalibZero();
+    if (take(reqZeroStart) && !modbus.setCalibZero())
+        calibrationFailed(tr("Калибровка нуля не удалась"));
     if (take(reqZeroSave)) {
         calibState = 1;
-        modbus.CalibrSave();
+        if (!modbus.CalibrSave())
+            calibrationFailed(tr("Калибровка нуля не удалась"));
     }
     if (take(reqSpanValue))
         sendSpanValue();
@@ -98,7 +108,8 @@ void MainWindow::serveCommandRequests()
 // The span concentration travels in one 16-bit register, in the detector's
 // own decimal count. A value whose raw form does not fit is not sent cut to
 // 16 bits, nor one whose count is unknown: nothing goes out, the user is
-// told, and the tab returns to its idle state to take a new value.
+// told, and the tab returns to its idle state to take a new value. A value
+// or command the detector did not take is not followed by the save.
 void MainWindow::sendSpanValue()
 {
     const double shown = ui->CalibrValue->value();
@@ -116,9 +127,13 @@ void MainWindow::sendSpanValue()
     // The block keeps the count of its own word 4, which after an import is
     // the file's, not the detector's.
     regHold[SpanConcentrationWord] = static_cast<quint16>(encodeScaled(shown, scale, kWordMax));
-    modbus.setCalibValue(value);
+    if (!modbus.setCalibValue(value)) {
+        calibrationFailed(tr("Калибровка диапазона не удалась"));
+        return;
+    }
     calibState = 2;
-    modbus.CalibrSave();
+    if (!modbus.CalibrSave())
+        calibrationFailed(tr("Калибровка диапазона не удалась"));
 }
 
 void MainWindow::reloadParameterBlock()

@@ -3,6 +3,7 @@
 #include <QSerialPortInfo>
 
 #include "logcapture.h"
+#include "registermodel.h"
 #include "simwindow.h"
 
 // The connection panel: the port list with its extra entries, Start, Stop and
@@ -20,6 +21,10 @@ private slots:
     void addressChangedWhileConnected();
     void startFailsSilently_data();
     void startFailsSilently();
+    void nothingTemporaryOutlivesTheConnection_data();
+    void nothingTemporaryOutlivesTheConnection();
+    void nextConnectionHearsNoEarlierRequest_data();
+    void nextConnectionHearsNoEarlierRequest();
 };
 
 namespace {
@@ -81,6 +86,32 @@ bool disconnectedLook(const Ui_MainWindow *ui)
 {
     return ui->Start->isEnabled() && !ui->Stop->isEnabled() && !ui->tabWidget->isEnabled()
         && !ui->frame_info->isEnabled() && !ui->frame_cmd->isEnabled() && !ui->frame_mode->isEnabled();
+}
+
+// A user's click on a button of any tab: its tab is shown first.
+void clickOnItsTab(SimWindow &w, const QString &name)
+{
+    auto *button = w.window->findChild<QAbstractButton *>(name);
+    QVERIFY2(button, qPrintable(name));
+    for (int i = 0; i < w.ui->tabWidget->count(); ++i) {
+        if (w.ui->tabWidget->widget(i)->isAncestorOf(button))
+            w.ui->tabWidget->setCurrentIndex(i);
+    }
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// The steps of a row: "tick", "close" (the window goes away, as after
+// "Выход" or the window's close button) or the name of a button to click.
+void play(SimWindow &w, const QStringList &steps)
+{
+    for (const QString &step : steps) {
+        if (step == "tick")
+            w.probe->tick();
+        else if (step == "close")
+            w.window.reset();
+        else
+            clickOnItsTab(w, step);
+    }
 }
 
 } // namespace
@@ -293,6 +324,95 @@ void TestConnection::startFailsSilently()
     w.probe->tick();
     QVERIFY(w.sim.waitForRequests(8));
     QCOMPARE(w.probe->failedPolls(), 0);
+}
+
+void TestConnection::nothingTemporaryOutlivesTheConnection_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("mode");   // holding 3 when the port has closed
+
+    // In working mode the output follows the measurement; in service mode
+    // it carries the service current, not a test or calibration value.
+    const int service = 0x0080, working = 0;
+    QTest::newRow("test, Отключить") << QStringList{"Test20mA", "tick", "Stop"} << working;
+    QTest::newRow("test ended, Отключить in the same second")
+        << QStringList{"Test20mA", "tick", "TestStop", "Stop"} << working;
+    QTest::newRow("test clicked, Отключить in the same second") << QStringList{"Test20mA", "Stop"} << working;
+    QTest::newRow("4 mA point, Отключить") << QStringList{"Calib4maStart", "tick", "Stop"} << working;
+    QTest::newRow("20 mA point entered, Отключить")
+        << QStringList{"Calib20maStart", "tick", "Calib20maSet", "tick", "Stop"} << working;
+    QTest::newRow("test, window closed") << QStringList{"Test4mA", "tick", "close"} << working;
+    QTest::newRow("main gas, window closed") << QStringList{"rbGazOsn", "GazSet", "tick", "close"} << service;
+    QTest::newRow("main gas clicked, window closed") << QStringList{"rbGazOsn", "GazSet", "close"} << service;
+}
+
+// Whatever the program switched on in the detector is switched off again
+// before the port closes, and what the user asked for goes out first.
+void TestConnection::nothingTemporaryOutlivesTheConnection()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(int, mode);
+
+    SIM_WINDOW(w);
+    w.connectTo();
+    w.probe->tick();
+    QVERIFY(w.sim.waitForRequests(8));
+    play(w, steps);
+
+    if (w.window) {
+        QVERIFY(!w.connected());
+        QVERIFY(disconnectedLook(w.ui));
+        // The tab is back where it can start a new step.
+        QVERIFY(w.ui->Test->isEnabledTo(w.ui->tabWidget));
+        QVERIFY(w.ui->Calib4maStart->isEnabledTo(w.ui->tabWidget));
+    }
+    QStringList current;
+    QVERIFY(w.sim.command("current", &current));
+    QCOMPARE(current.value(0).section(' ', 2), QString(mode ? "source=service" : "source=measure"));
+    QCOMPARE(int(w.sim.holding(3).value(0)), mode);
+    const QVector<quint16> name = w.sim.holding(RegisterModel::GasNameWord, 8);
+    QCOMPARE(RegisterModel::decodeText(name.constData(), RegisterModel::kGasNameBytes), QString("CH4"));
+}
+
+void TestConnection::nextConnectionHearsNoEarlierRequest_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<bool>("raisedWhileDisconnected");
+    QTest::addColumn<int>("firstDetectorMode");   // holding 3 of the first one at the end
+
+    QTest::newRow("В сервисный, Отключить") << QStringList{"mode_service", "Stop"} << false << 0x0080;
+    QTest::newRow("left raised by an earlier connection") << QStringList{"Stop"} << true << 0;
+}
+
+// Another detector may be on the line now: the first requests it hears are
+// the reads of the new connection, never a command meant for the last one.
+void TestConnection::nextConnectionHearsNoEarlierRequest()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(bool, raisedWhileDisconnected);
+    QFETCH(int, firstDetectorMode);
+
+    SIM_WINDOW(w);
+    w.connectTo(1);
+    w.probe->tick();
+    QVERIFY(w.sim.waitForRequests(8));
+    play(w, steps);
+    QVERIFY(!w.connected());
+    if (raisedWhileDisconnected) {
+        w.probe->reqServiceMode() = true;
+        w.probe->reqWrite() = true;
+    }
+    QCOMPARE(int(w.sim.holding(3).value(0)), firstDetectorMode);
+
+    w.sim.clearRequests();
+    w.connectTo(2);
+    QVERIFY(w.connected());
+    w.probe->tick();
+    QVERIFY(w.sim.waitForRequests(8));
+    for (const SimRequest &request : w.sim.requests()) {
+        QCOMPARE(request.slave, 2);
+        QVERIFY2(request.isRead(), qPrintable(request.line));
+    }
 }
 
 QTEST_MAIN(TestConnection)

@@ -337,25 +337,36 @@ void TestDetectorSim::rawRequestAnswers_data()
     QTest::addColumn<QByteArray>("request");    // without CRC
     QTest::addColumn<QByteArray>("answer");     // without CRC; empty: none
     QTest::addColumn<QString>("reply");         // as logged
+    QTest::addColumn<QString>("fault");         // a --fault rule; empty: none
 
     auto hex = [](const char *text) { return QByteArray::fromHex(text); };
-    QTest::newRow("read 2 input words 259") << hex("010401030002") << hex("0104040102 0025") << "ok";
-    QTest::newRow("last gas table word") << hex("0104027f0001") << hex("01040200 00") << "ok";
-    QTest::newRow("holding 180") << hex("010300b40001") << hex("018302") << "exception:02";
-    QTest::newRow("holding 170+20 crosses the end") << hex("010300aa0014") << hex("018302") << "exception:02";
-    QTest::newRow("input 0") << hex("010400000001") << hex("018402") << "exception:02";
-    QTest::newRow("input 360+10 runs into the gap") << hex("01040168000a") << hex("018402") << "exception:02";
-    QTest::newRow("count 0") << hex("010300000000") << hex("018303") << "exception:03";
-    QTest::newRow("count 126") << hex("01030000007e") << hex("018303") << "exception:03";
-    QTest::newRow("0x10 with no words") << hex("01100060000000") << hex("019003") << "exception:03";
-    QTest::newRow("0x10 byte count mismatch") << hex("011000000002020001") << hex("019003") << "exception:03";
-    QTest::newRow("0x06 beyond 179") << hex("010600b40001") << hex("018602") << "exception:02";
-    QTest::newRow("unknown command code") << hex("0106000c1234") << hex("018603") << "exception:03";
-    QTest::newRow("0x06 echoes") << hex("0106000e0007") << hex("0106000e0007") << "ok";
-    QTest::newRow("0x10 answers address and count") << hex("0110002800020400010002") << hex("011000280002") << "ok";
-    QTest::newRow("read coils: unknown function") << hex("010100000008") << hex("018101") << "exception:01";
-    QTest::newRow("0x2B ends by silence") << hex("012b0e0100") << hex("01ab01") << "exception:01";
-    QTest::newRow("other slave") << hex("020300000001") << QByteArray() << "ignored";
+    QTest::newRow("read 2 input words 259") << hex("010401030002") << hex("0104040102 0025") << "ok" << "";
+    QTest::newRow("last gas table word") << hex("0104027f0001") << hex("01040200 00") << "ok" << "";
+    QTest::newRow("holding 180") << hex("010300b40001") << hex("018302") << "exception:02" << "";
+    QTest::newRow("holding 170+20 crosses the end") << hex("010300aa0014") << hex("018302") << "exception:02" << "";
+    QTest::newRow("input 0") << hex("010400000001") << hex("018402") << "exception:02" << "";
+    QTest::newRow("input 360+10 runs into the gap") << hex("01040168000a") << hex("018402") << "exception:02" << "";
+    QTest::newRow("count 0") << hex("010300000000") << hex("018303") << "exception:03" << "";
+    QTest::newRow("count 126") << hex("01030000007e") << hex("018303") << "exception:03" << "";
+    QTest::newRow("0x10 with no words") << hex("01100060000000") << hex("019003") << "exception:03" << "";
+    QTest::newRow("0x10 byte count mismatch") << hex("011000000002020001") << hex("019003") << "exception:03" << "";
+    QTest::newRow("0x06 beyond 179") << hex("010600b40001") << hex("018602") << "exception:02" << "";
+    QTest::newRow("unknown command code") << hex("0106000c1234") << hex("018603") << "exception:03" << "";
+    QTest::newRow("0x06 echoes") << hex("0106000e0007") << hex("0106000e0007") << "ok" << "";
+    QTest::newRow("0x10 answers address and count") << hex("0110002800020400010002") << hex("011000280002") << "ok" << "";
+    QTest::newRow("read coils: unknown function") << hex("010100000008") << hex("018101") << "exception:01" << "";
+    QTest::newRow("0x2B ends by silence") << hex("012b0e0100") << hex("01ab01") << "exception:01" << "";
+    QTest::newRow("other slave") << hex("020300000001") << QByteArray() << "ignored" << "";
+    // A detector that refuses every write of one register, alone or in a block.
+    const QString refuse13 = "exception,persist,writeto=13";
+    QTest::newRow("0x06 to the refused register") << hex("0106000d0007") << hex("018604") << "exception:04"
+                                                  << refuse13;
+    QTest::newRow("0x10 over the refused register") << hex("0110000c00020400010002") << hex("019004")
+                                                    << "exception:04" << refuse13;
+    QTest::newRow("0x10 beside the refused register") << hex("0110000e00020400010002") << hex("0110000e0002")
+                                                      << "ok" << refuse13;
+    QTest::newRow("read of the refused register") << hex("0103000d0001") << hex("01030200fa") << "ok"
+                                                  << refuse13;
 }
 
 void TestDetectorSim::rawRequestAnswers()
@@ -363,8 +374,10 @@ void TestDetectorSim::rawRequestAnswers()
     QFETCH(QByteArray, request);
     QFETCH(QByteArray, answer);
     QFETCH(QString, reply);
+    QFETCH(QString, fault);
     SimulatorProcess sim;
-    QVERIFY2(sim.launch(steady), qPrintable(sim.errorText()));
+    QVERIFY2(sim.launch(fault.isEmpty() ? steady : steady + QStringList{"--fault", fault}),
+             qPrintable(sim.errorText()));
     RawLine line(sim.portPath());
     QVERIFY(line.isOpen());
     line.send(withCrc(request));
@@ -576,7 +589,7 @@ void TestDetectorSim::helpDocumentsOptionsAndCommands()
     const QString help = QString::fromUtf8(p.readAllStandardOutput());
     for (const char *word : {"--address", "--link", "--fast", "--log", "--fault", "--calib-delay",
                              "--concentration", "--decimals", "--unit", "--device-type",
-                             "noanswer", "wrongaddr", "silent", "rate=P", "event=calib",
+                             "noanswer", "wrongaddr", "silent", "rate=P", "writeto=N", "event=calib",
                              "fault clear", "reopen", "status set MASK"})
         QVERIFY2(help.contains(word), word);
 }

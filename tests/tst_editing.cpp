@@ -110,6 +110,7 @@ private slots:
     void boundedMaximaStayInTheirFields_data();
     void boundedMaximaStayInTheirFields();
     void freshWindowEncodesWithOneDecimal();
+    void writeWithoutEditsSendsTheBlockBack_data();
     void writeWithoutEditsSendsTheBlockBack();
     void setParam();
     void setParamKeepsBleModeWithoutChoice();
@@ -332,13 +333,23 @@ void TestEditing::freshWindowEncodesWithOneDecimal()
     QCOMPARE(encoded[127], quint16(0x00FF));
 }
 
+void TestEditing::writeWithoutEditsSendsTheBlockBack_data()
+{
+    QTest::addColumn<int>("mode");   // word 3 as read
+    QTest::newRow("working mode") << 0x0000;
+    // Only the service-mode bit is added; the device's other bits stay.
+    QTest::newRow("service mode with bit 0") << 0x0081;
+}
+
 void TestEditing::writeWithoutEditsSendsTheBlockBack()
 {
+    QFETCH(int, mode);
     ScratchWorkingDir scratch;
     MainWindow window;
     MainWindowProbe probe(window);
     probe.CtrlEnable(true);
     Block block = deviceBlock();
+    block[3] = quint16(mode);
     reload(probe, block);
 
     probe.ui()->Reload->click();

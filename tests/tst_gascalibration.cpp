@@ -1,5 +1,6 @@
 #include <QtTest>
 
+#include "registermodel.h"
 #include "windowonsimulator.h"
 
 // Zero and span calibration on the gas calibration tab, end to end against
@@ -23,6 +24,8 @@ private slots:
     void spanBoundedOnDecode_data();
     void spanBoundedOnDecode();
     void modeButtons();
+    void refusedCalibrationIsNotDone_data();
+    void refusedCalibrationIsNotDone();
 };
 
 namespace {
@@ -394,6 +397,77 @@ void TestGasCalibration::modeButtons()
     QCOMPARE(rig.tickWrites(), QStringList{wordWrite(3, 0)});
     QVERIFY(ui->mode_service->isEnabled());
     QVERIFY(!ui->mode_working->isEnabled());
+}
+
+void TestGasCalibration::refusedCalibrationIsNotDone_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("set");
+    QTest::addColumn<QString>("fault");   // put on the detector before the start
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("mainGas");
+
+    const QString zero = "Калибровка нуля не удалась", span = "Калибровка диапазона не удалась";
+    const QString firstCommand = "exception,fc=06,addr=12", secondCommand = "exception,fc=06,addr=12,after=1";
+    QTest::newRow("zero start refused") << "CalibZeroStart" << "CalibZeroSet" << firstCommand << zero << false;
+    QTest::newRow("zero save refused") << "CalibZeroStart" << "CalibZeroSet" << secondCommand << zero << false;
+    QTest::newRow("zero save unanswered")
+        << "CalibZeroStart" << "CalibZeroSet" << "noanswer,fc=06,addr=12,after=1" << zero << false;
+    QTest::newRow("span value refused")
+        << "CalibDiapStart" << "CalibDiapSet" << "exception,persist,writeto=13" << span << false;
+    QTest::newRow("span command refused") << "CalibDiapStart" << "CalibDiapSet" << firstCommand << span << false;
+    QTest::newRow("span save refused") << "CalibDiapStart" << "CalibDiapSet" << secondCommand << span << false;
+    QTest::newRow("zero save refused, main gas")
+        << "CalibZeroStart" << "CalibZeroSet" << secondCommand << zero << true;
+    QTest::newRow("span save refused, main gas")
+        << "CalibDiapStart" << "CalibDiapSet" << secondCommand << span << true;
+}
+
+// A calibration command the detector refuses or leaves unanswered ends the
+// calibration as "Отменить" would and says so; nothing after it goes out,
+// and the tab never reports it done.
+void TestGasCalibration::refusedCalibrationIsNotDone()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, set);
+    QFETCH(QString, fault);
+    QFETCH(QString, text);
+    QFETCH(bool, mainGas);
+
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(kSlowCalibration), qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    rig.showTab(GasCalibrationTab);
+    if (mainGas) {
+        rig.click(ui->rbGazOsn);
+        rig.click(ui->GazSet);
+        QCOMPARE(rig.tickWrites(), parameterBlockWrite());
+    }
+    QVERIFY(rig.sim.command("fault " + fault));
+    rig.click(button(rig, start));
+    QStringList writes = rig.tickWrites();
+    if (button(rig, set)->isEnabled()) {
+        rig.click(button(rig, set));
+        writes += rig.tickWrites();
+    }
+
+    QCOMPARE(ui->calib_stat->text(), text);
+    QCOMPARE(rig.probe.calibState(), 0);
+    QCOMPARE(WindowOnSimulator::enabledOf(calibrationControls(ui)), kIdle);
+    // The save goes out only when it is the refused command itself.
+    QCOMPARE(writes.contains(wordWrite(12, kSaveCommand)), fault.contains("after=1"));
+    QVERIFY(!rig.probe.mainGasActive());
+    QVERIFY(ui->rbGazC->isChecked());
+    QVERIFY(ui->Exit->isEnabled());
+    if (mainGas) {
+        const QVector<quint16> name = rig.sim.holding(RegisterModel::GasNameWord, 8);
+        QCOMPARE(RegisterModel::decodeText(name.constData(), RegisterModel::kGasNameBytes), QString("CH4"));
+    }
+
+    // Whatever the detector's status says later, the tab stays as it is.
+    QVERIFY(rig.sim.command("status clear 768"));
+    QCOMPARE(rig.tickWrites(), QStringList());
+    QCOMPARE(ui->calib_stat->text(), text);
 }
 
 QTEST_MAIN(TestGasCalibration)

@@ -155,6 +155,10 @@ void TestMainWindow::plotPlacedInChart()
     QVERIFY(probe.plot());
     QCOMPARE(probe.plot()->parentWidget(), probe.ui()->dChart);
     QCOMPARE(probe.plot()->geometry(), QRect(0, 0, 531, 281));
+    // The line is drawn three pixels wide in the accent colour.
+    const QPen pen = probe.plot()->plotArea()->graph(0)->pen();
+    QCOMPARE(pen.width(), 3);
+    QCOMPARE(pen.color(), QColor(25, 94, 172));
 }
 
 void TestMainWindow::pictures_data()

@@ -32,6 +32,8 @@ private slots:
     void spanValueMustFitItsRegister();
     void unreadBlockStaysHome_data();
     void unreadBlockStaysHome();
+    void busyCursorDuringLongTicks_data();
+    void busyCursorDuringLongTicks();
 };
 
 namespace {
@@ -132,6 +134,8 @@ void TestPolling::firstTickShowsTheDevice_data()
         << QStringList{"--decimals", "0", "--unit", "mg/m3", "--device-type", "PELMAR",
                        "--concentration", "173", "--range", "1000", "--firmware", "0.0.0"}
         << "173" << "мг/м3" << "PELMAR" << "0.0.0" << "1000" << "20240117";
+    QTest::newRow("largest serial number") << QStringList{"--serial", "4294967295"} << "2" << "%НКПР" << "VELOR"
+                                           << "1.2.37" << "50.0" << "4294967295";
     QTest::newRow("three decimals in percent by volume")
         << QStringList{"--decimals", "3", "--unit", "vol", "--device-type", "TRIVAN-KT",
                        "--concentration", "4.125", "--range", "25"}
@@ -159,6 +163,8 @@ void TestPolling::firstTickShowsTheDevice()
     QCOMPARE(w.ui->VersionFW->text(), version);
     QCOMPARE(w.ui->status->text(), QString("Измерение"));
     QCOMPARE(w.ui->valueHigh->text(), range);
+    // The first point is drawn against the device's range, not the start one.
+    QCOMPARE(w.probe->plot()->plotArea()->yAxis->range().upper, range.toDouble());
     QCOMPARE(w.ui->SerialNumDev->text(), serial);
     QCOMPARE(w.ui->gaz_c->text(), QString("CH4"));
     QCOMPARE(w.ui->gaz_osn->text(), QString("C3H8"));
@@ -323,19 +329,30 @@ void TestPolling::goodPollResetsTheCounter()
 void TestPolling::nextConnectionAfterAutomaticDisconnect_data()
 {
     QTest::addColumn<bool>("firstPollFails");
-    QTest::newRow("first poll fails") << true;
-    QTest::newRow("first poll answered") << false;
+    QTest::addColumn<bool>("byStop");   // "Отключить" after two failed polls
+    QTest::newRow("first poll fails") << true << false;
+    QTest::newRow("first poll answered") << false << false;
+    // The count survives "Отключить" too: one more failure is the third.
+    QTest::newRow("Отключить, first poll fails") << true << true;
 }
 
 void TestPolling::nextConnectionAfterAutomaticDisconnect()
 {
     QFETCH(bool, firstPollFails);
+    QFETCH(bool, byStop);
     CONNECTED(w);
+    QApplication::setActiveWindow(w.window.get());
+    QVERIFY(QTest::qWaitForWindowActive(w.window.get()));
     QVERIFY(w.sim.command("fault noanswer persist fc=04 addr=256"));   // polls only
-    for (int i = 0; i < 3; ++i)
+    const int failures = byStop ? 2 : 3;
+    for (int i = 0; i < failures; ++i)
         w.probe->tick();
+    QCOMPARE(w.connected(), byStop);
+    if (byStop)
+        QTest::mouseClick(w.ui->Stop, Qt::LeftButton);
     QVERIFY(!w.connected());
-    QCOMPARE(w.probe->failedPolls(), 3);
+    QCOMPARE(w.probe->failedPolls(), failures);
+    QVERIFY(w.ui->Start->hasFocus());
 
     if (!firstPollFails)
         QVERIFY(w.sim.command("fault clear"));
@@ -343,7 +360,7 @@ void TestPolling::nextConnectionAfterAutomaticDisconnect()
     QVERIFY(w.connected());
     w.probe->tick();
     QCOMPARE(w.connected(), !firstPollFails);
-    QCOMPARE(w.probe->failedPolls(), firstPollFails ? 4 : 0);
+    QCOMPARE(w.probe->failedPolls(), firstPollFails ? failures + 1 : 0);
 }
 
 // The detector's end of the line disappears (an adapter pulled out): the
@@ -542,6 +559,81 @@ void TestPolling::unreadBlockStaysHome()
     w.probe->tick();
     QCOMPARE(w.ui->lcdValue->value(), afterAnotherDetector ? 10.0 : 10.02);
     QCOMPARE(line(w)->data()->size(), 1);
+}
+
+namespace {
+
+// For every transaction on the line, whether the busy pointer was up.
+QVector<bool> busyAtTransactions;
+
+void noteCursor(QtMsgType, const QMessageLogContext &context, const QString &text)
+{
+    if (QLatin1String(context.category) == QLatin1String("zorvel.traffic") && text.contains("->")) {
+        const QCursor *cursor = QGuiApplication::overrideCursor();
+        busyAtTransactions << (cursor && cursor->shape() == Qt::WaitCursor);
+    }
+}
+
+// The traffic log, each of its request lines noting the pointer.
+class CursorWatch
+{
+public:
+    CursorWatch() : previous(qInstallMessageHandler(noteCursor))
+    {
+        busyAtTransactions.clear();
+        QLoggingCategory::setFilterRules("zorvel.traffic.debug=true");
+    }
+    ~CursorWatch()
+    {
+        QLoggingCategory::setFilterRules(QString());
+        qInstallMessageHandler(previous);
+    }
+
+private:
+    QtMessageHandler previous;
+};
+
+} // namespace
+
+void TestPolling::busyCursorDuringLongTicks_data()
+{
+    QTest::addColumn<QString>("before");   // what happens before the watched tick
+    QTest::addColumn<bool>("busy");
+    QTest::newRow("first tick of a connection") << "connect" << true;
+    QTest::newRow("reload") << "Reload" << true;
+    QTest::newRow("write") << "Write" << true;
+    QTest::newRow("polling a silent detector") << "silent" << true;
+    QTest::newRow("an answered poll") << "" << false;
+    QTest::newRow("a mode command") << "mode_service" << false;
+}
+
+// A tick that blocks the window for half a second or more shows the busy
+// pointer for its whole length, and puts it back when it ends.
+void TestPolling::busyCursorDuringLongTicks()
+{
+    QFETCH(QString, before);
+    QFETCH(bool, busy);
+
+    SIM_WINDOW(w);
+    w.connectTo();
+    if (before != "connect") {
+        w.probe->tick();
+        QVERIFY(w.sim.waitForRequests(8));
+    }
+    if (before == "silent") {
+        QVERIFY(w.sim.command("fault noanswer persist"));
+        w.probe->tick();   // the first silence cannot be foreseen
+    } else if (before == "Reload" || before == "Write" || before == "mode_service") {
+        QTest::mouseClick(w.window->findChild<QPushButton *>(before), Qt::LeftButton);
+    }
+
+    {
+        CursorWatch watch;
+        w.probe->tick();
+    }
+    QVERIFY(!busyAtTransactions.isEmpty());
+    QCOMPARE(busyAtTransactions, QVector<bool>(busyAtTransactions.size(), busy));
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
 }
 
 QTEST_MAIN(TestPolling)

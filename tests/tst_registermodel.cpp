@@ -34,6 +34,7 @@ void TestRegisterModel::statusText_data()
     QTest::newRow("0x0000") << quint16(0x0000) << "Измерение";
     QTest::newRow("0x0480 fault before service") << quint16(0x0480) << "Неисправность";
     QTest::newRow("0x0088 sensor before service") << quint16(0x0088) << "Неиспр. сенсора";
+    QTest::newRow("0x0408 fault before sensor") << quint16(0x0408) << "Неисправность";
     QTest::newRow("0x00C0 service before init") << quint16(0x00C0) << "Сервисн. режим";
     QTest::newRow("0x0060 init before range") << quint16(0x0060) << "Инициализация";
     QTest::newRow("0x0030 range before 3") << quint16(0x0030) << "Превыш. диапаз.";
@@ -208,6 +209,8 @@ void TestRegisterModel::deviceType_data()
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("text");
     QTest::newRow("0x10") << 0x10 << "VELOR";
+    QTest::newRow("0x12") << 0x12 << "VELOR_KT";
+    QTest::newRow("0x20") << 0x20 << "TRIVAN";
     QTest::newRow("0x24") << 0x24 << "TRIVAN-KT";
     QTest::newRow("0x40") << 0x40 << "PELMAR";
     QTest::newRow("0x11 unknown") << 0x11 << QString();

@@ -105,6 +105,9 @@ bool parseModifiers(const QStringList &words, int start, FaultRule &rule, QStrin
         } else if (word == "addr") {
             if (!needNumber(0, 65535, rule.address))
                 return false;
+        } else if (word == "writeto") {
+            if (!needNumber(0, 65535, rule.writeTo))
+                return false;
         } else {
             error = QString("unknown fault word \"%1\"").arg(word);
             return false;
@@ -186,6 +189,8 @@ QString FaultRule::text() const
         parts << "fc=" + QString("%1").arg(function, 2, 16, QChar('0')).toUpper();
     if (address >= 0)
         parts << QString("addr=%1").arg(address);
+    if (writeTo >= 0)
+        parts << QString("writeto=%1").arg(writeTo);
     return parts.join(',');
 }
 
@@ -209,14 +214,25 @@ void FaultInjector::clear()
     list.clear();
 }
 
-AppliedFault FaultInjector::pick(int function, int address)
+namespace {
+
+// A block write counts as a write to every register it covers.
+bool writesTo(int function, int address, int count, int reg)
+{
+    return (function == 0x06 || function == 0x10) && reg >= address && reg < address + qMax(count, 1);
+}
+
+} // namespace
+
+AppliedFault FaultInjector::pick(int function, int address, int count)
 {
     AppliedFault applied;
     int chosen = -1;
     for (int i = 0; i < list.size(); ++i) {
         FaultRule &rule = list[i];
         if ((rule.function >= 0 && rule.function != function)
-            || (rule.address >= 0 && rule.address != address))
+            || (rule.address >= 0 && rule.address != address)
+            || (rule.writeTo >= 0 && !writesTo(function, address, count, rule.writeTo)))
             continue;
         ++rule.seen;
         if (chosen >= 0 || rule.seen <= rule.after)

@@ -34,6 +34,7 @@ struct FaultRule
     int after = 0;              // this many matching requests pass untouched first
     int function = -1;          // only requests of this function; -1 any
     int address = -1;           // only requests starting at this register; -1 any
+    int writeTo = -1;           // only writes (06, 10) whose registers include this one; -1 any
     int seen = 0;
 
     QString text() const;       // canonical spelling, accepted back by the parser
@@ -48,7 +49,8 @@ struct AppliedFault
 };
 
 // Accepts "KIND[=ARG][,MODE...]" with commas, blanks or '=' between the words,
-// e.g. "noanswer,persist", "delay 500 rate 0.2", "exception=2,fc=06,addr=12".
+// e.g. "noanswer,persist", "delay 500 rate 0.2", "exception=2,fc=06,addr=12",
+// "exception,persist,writeto=13".
 bool parseFaultRule(const QString &text, FaultRule &rule, QString &error);
 
 // One piece of an answer on the line: silence of delayMs, then the bytes.
@@ -67,8 +69,9 @@ public:
     void clear();
     const QVector<FaultRule> &rules() const { return list; }
 
-    // Decides the fault for one request and counts it against every rule.
-    AppliedFault pick(int function, int address);
+    // Decides the fault for one request of `count` registers from `address`
+    // and counts it against every rule it matches.
+    AppliedFault pick(int function, int address, int count = 1);
 
     // The answer as it goes on the line with the fault applied. An empty answer
     // (a broadcast) stays empty. otherAddress is used by WrongAddress without

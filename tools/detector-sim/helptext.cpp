@@ -78,8 +78,12 @@ Faults
     after=N            let N matching requests pass first
     fc=XX              only requests of function XX (hex: 03, 04, 06, 10)
     addr=N             only requests starting at register N
+    writeto=N          only writes (06, and 10 over a range) that include
+                       register N
   Examples: --fault noanswer,persist   --fault delay=800,rate=0.3
             --fault exception=2,fc=06,addr=12   --fault badcrc,after=3
+            --fault exception,persist,writeto=13 (the detector refuses
+            every write of register 13, single or in a block)
   Several faults may be active; a request gets the first that fires.
 
 Behaviour

@@ -174,7 +174,7 @@ void Simulator::answer(const Request &request, int frameBytes)
 {
     const double received = seconds();
     const quint8 address = detector.slaveAddress();
-    const AppliedFault fault = faults.pick(request.function, request.address);
+    const AppliedFault fault = faults.pick(request.function, request.address, request.count);
     // What the request makes happen is logged after the request itself.
     holdingEvents = true;
     // A refusing device has not carried the request out; every other fault
