@@ -59,14 +59,12 @@ void MainWindow::endConnection()
     closeConnection();
 }
 
-// Also the end of a connection whose detector stopped answering: nothing
-// raised on it may reach the next one.
+// Also the end of a connection whose detector stopped answering.
 void MainWindow::closeConnection()
 {
     timer.stop();
     modbus.close();
     connected = false;
-    dropRequests();
     CtrlEnable(false);
     ui->Start->setFocus();
 }
