@@ -79,6 +79,19 @@ void calibrationRows()
                           << 2;
 }
 
+// Connected, on the gas calibration tab, and the main gas switched in by its
+// block write when asked.
+void onGasTab(WindowOnSimulator &rig, bool mainGas)
+{
+    QVERIFY2(rig.connect(kSlowCalibration), qPrintable(rig.errorText()));
+    rig.showTab(GasCalibrationTab);
+    if (mainGas) {
+        rig.click(rig.ui->rbGazOsn);
+        rig.click(rig.ui->GazSet);
+        QCOMPARE(rig.tickWrites(), parameterBlockWrite());
+    }
+}
+
 } // namespace
 
 void TestGasCalibration::calibrationRunsToCompletion_data()
@@ -214,14 +227,10 @@ void TestGasCalibration::cancel()
     QFETCH(bool, mainGas);
 
     WindowOnSimulator rig;
-    QVERIFY2(rig.connect(kSlowCalibration), qPrintable(rig.errorText()));
+    onGasTab(rig, mainGas);
+    if (QTest::currentTestFailed())
+        return;
     Ui_MainWindow *ui = rig.ui;
-    rig.showTab(GasCalibrationTab);
-    if (mainGas) {
-        rig.click(ui->rbGazOsn);
-        rig.click(ui->GazSet);
-        QCOMPARE(rig.tickWrites(), parameterBlockWrite());
-    }
     rig.click(button(rig, start));
     rig.tick();
 
@@ -435,14 +444,10 @@ void TestGasCalibration::refusedCalibrationIsNotDone()
     QFETCH(bool, mainGas);
 
     WindowOnSimulator rig;
-    QVERIFY2(rig.connect(kSlowCalibration), qPrintable(rig.errorText()));
+    onGasTab(rig, mainGas);
+    if (QTest::currentTestFailed())
+        return;
     Ui_MainWindow *ui = rig.ui;
-    rig.showTab(GasCalibrationTab);
-    if (mainGas) {
-        rig.click(ui->rbGazOsn);
-        rig.click(ui->GazSet);
-        QCOMPARE(rig.tickWrites(), parameterBlockWrite());
-    }
     QVERIFY(rig.sim.command("fault " + fault));
     rig.click(button(rig, start));
     QStringList writes = rig.tickWrites();
