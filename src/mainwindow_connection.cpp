@@ -52,6 +52,8 @@ void MainWindow::endConnection()
     if (!connected)
         return;
     const BusyCursor busy(true);
+    // The user's requests first, so that a reload still pending cannot
+    // replace what the undoing then writes.
     serveRequests();
     endRunningCurrentStep();
     GazReturnToCelevoy();
