@@ -344,6 +344,9 @@ void TestConnection::nothingTemporaryOutlivesTheConnection_data()
     QTest::newRow("test, window closed") << QStringList{"Test4mA", "tick", "close"} << working;
     QTest::newRow("main gas, window closed") << QStringList{"rbGazOsn", "GazSet", "tick", "close"} << service;
     QTest::newRow("main gas clicked, window closed") << QStringList{"rbGazOsn", "GazSet", "close"} << service;
+    // The reload goes first and keeps the target gas; the switch back after it.
+    QTest::newRow("main gas, Обновить, window closed")
+        << QStringList{"rbGazOsn", "GazSet", "tick", "Reload", "close"} << service;
 }
 
 // Whatever the program switched on in the detector is switched off again
