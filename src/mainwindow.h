@@ -83,6 +83,7 @@ private:
     void CalibCtrlDisable(bool disable);
     void GazCalibrEnd();
     void calibrationFailed(const QString &text);
+    void abandonCalibration();
     // current output (mainwindow_current.cpp)
     void CalibIoutCtrlDisable(bool disable);
     void endRunningCurrentStep();

@@ -30,6 +30,7 @@ void MainWindow::on_Start_clicked()
     // A request belongs to the connection it was raised on: the detector
     // now on the line may be another one.
     dropRequests();
+    abandonCalibration();
     connected = true;
     timer.start(1000);
     reqReload = true;

@@ -33,6 +33,18 @@ void MainWindow::calibrationFailed(const QString &text)
     ui->calib_stat->setText(text);
 }
 
+// A calibration still being saved when the last connection was lost cannot be
+// called done on this one: the detector now on the line may be another, or
+// may have lost the calibration with its power. The tab goes idle and says so.
+void MainWindow::abandonCalibration()
+{
+    if (calibState == 0)
+        return;
+    calibState = 0;
+    GazCalibrEnd();
+    ui->calib_stat->setText(tr("Связь прервалась во время калибровки, её итог неизвестен"));
+}
+
 void MainWindow::on_CalibZeroStart_clicked()
 {
     CalibCtrlDisable(true);
@@ -54,9 +66,11 @@ void MainWindow::on_CalibZeroSet_clicked()
 }
 
 // Cancelling sends no command: the detector stays in service mode, and only
-// a main gas switched in is taken back.
+// a main gas switched in is taken back. A zero command not yet sent is
+// dropped, or the detector would start what the tab calls cancelled.
 void MainWindow::on_CalibZeroEsc_clicked()
 {
+    reqZeroStart = false;
     GazCalibrEnd();
     GazReturnToCelevoy();
     ui->calib_stat->setText(tr("Калибровка нуля отменена"));

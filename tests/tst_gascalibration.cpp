@@ -18,6 +18,7 @@ private slots:
     void cancel_data();
     void cancel();
     void completionRestoresTargetGas();
+    void calibrationCutByLostConnection();
     void tabChangeWhileSavingKeepsState();
     void spanValueReadAtServingTime_data();
     void spanValueReadAtServingTime();
@@ -209,12 +210,17 @@ void TestGasCalibration::cancel_data()
     QTest::addColumn<QString>("esc");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("mainGas");
+    QTest::addColumn<bool>("tickBeforeCancel");
     for (bool mainGas : {false, true}) {
         const char *gas = mainGas ? "main gas" : "target gas";
-        QTest::addRow("zero, %s", gas) << "CalibZeroStart" << "CalibZeroEsc" << "Калибровка нуля отменена" << mainGas;
+        QTest::addRow("zero, %s", gas) << "CalibZeroStart" << "CalibZeroEsc" << "Калибровка нуля отменена" << mainGas
+                                       << true;
         QTest::addRow("span, %s", gas) << "CalibDiapStart" << "CalibDiapEsc" << "Калибровка диапазона отменена"
-                                       << mainGas;
+                                       << mainGas << true;
     }
+    // Only the service-mode request of the start is left to go out.
+    QTest::addRow("zero, cancelled before the tick")
+        << "CalibZeroStart" << "CalibZeroEsc" << "Калибровка нуля отменена" << false << false;
 }
 
 // Cancelling sends no command of its own; it only takes a switched-in main
@@ -225,6 +231,7 @@ void TestGasCalibration::cancel()
     QFETCH(QString, esc);
     QFETCH(QString, text);
     QFETCH(bool, mainGas);
+    QFETCH(bool, tickBeforeCancel);
 
     WindowOnSimulator rig;
     onGasTab(rig, mainGas);
@@ -232,7 +239,8 @@ void TestGasCalibration::cancel()
         return;
     Ui_MainWindow *ui = rig.ui;
     rig.click(button(rig, start));
-    rig.tick();
+    if (tickBeforeCancel)
+        rig.tick();
 
     rig.click(button(rig, esc));
     QCOMPARE(ui->calib_stat->text(), text);
@@ -248,7 +256,7 @@ void TestGasCalibration::cancel()
         if (!WindowOnSimulator::gasNameOf(request).isNull())
             names << WindowOnSimulator::gasNameOf(request);
     }
-    QCOMPARE(writes, mainGas ? 2 : 0);
+    QCOMPARE(writes, (mainGas ? 2 : 0) + (tickBeforeCancel ? 0 : 1));
     QCOMPARE(names, mainGas ? QStringList{"CH4"} : QStringList());
     QCOMPARE(rig.sim.holding(3).value(0), quint16(kServiceMode));
     QCOMPARE(rig.tickWrites(), QStringList());
@@ -283,6 +291,34 @@ void TestGasCalibration::completionRestoresTargetGas()
     QCOMPARE(WindowOnSimulator::gasNameOf(requests.value(0)), QString("CH4"));
     QVERIFY(requests.value(0).values.value(3) & kServiceMode);
     QCOMPARE(rig.sim.waitForEvent("gas").value("role"), QString("target"));
+}
+
+// The connection is lost while the detector saves a zero calibration; the
+// next connection must not report as done what it never saw finish.
+void TestGasCalibration::calibrationCutByLostConnection()
+{
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect(kSlowCalibration), qPrintable(rig.errorText()));
+    Ui_MainWindow *ui = rig.ui;
+    rig.showTab(GasCalibrationTab);
+    rig.click(ui->CalibZeroStart);
+    rig.tick();
+    rig.click(ui->CalibZeroSet);
+    rig.tick();
+    QCOMPARE(rig.probe.calibState(), 1);
+
+    QVERIFY(rig.sim.command("fault noanswer persist"));
+    for (int i = 0; i < 3; ++i)
+        rig.tick();
+    QVERIFY(ui->Start->isEnabled());
+    QVERIFY(rig.sim.command("fault clear"));
+    QVERIFY(rig.sim.command("status clear 256"));
+
+    rig.click(ui->Start);
+    rig.tick();
+    QCOMPARE(ui->calib_stat->text(), QString("Связь прервалась во время калибровки, её итог неизвестен"));
+    QCOMPARE(rig.probe.calibState(), 0);
+    QCOMPARE(WindowOnSimulator::enabledOf(calibrationControls(ui)), kIdle);
 }
 
 void TestGasCalibration::tabChangeWhileSavingKeepsState()
