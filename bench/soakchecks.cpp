@@ -30,7 +30,7 @@ QString faultKind(const QString &faultLabel)
 PollExpectation expectationFor(const QString &faultLabel)
 {
     const QString kind = faultKind(faultLabel);
-    if (kind == "none" || kind == "wrongaddr" || kind == "delay")
+    if (kind == "none" || kind == "delay")
         return PollExpectation::Succeeds;
     if (kind == "gap")
         return PollExpectation::Either;

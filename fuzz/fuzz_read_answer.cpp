@@ -45,12 +45,21 @@ void checkRequest(const QByteArray &request, uint8_t slave, uint8_t function, ui
     FUZZ_CHECK(modbusCrc(request.left(6)) == referenceCrc(request, 6));
 }
 
-// Anything accepted carries a good CRC, announces no more bytes than it has,
-// and its words are exactly the frame's, high byte first.
-void checkAccepted(const QByteArray &answer, const QVector<quint16> &words)
+// Whether the answer comes from the request's slave with the request's
+// function code, the one kind of answer that may give words.
+bool answersRequest(const QByteArray &request, const QByteArray &answer)
+{
+    return answer.size() >= 2 && answer[0] == request[0] && answer[1] == request[1];
+}
+
+// Anything accepted answers the request, carries a good CRC, announces no
+// more bytes than it has, and its words are exactly the frame's, high byte
+// first.
+void checkAccepted(const QByteArray &request, const QByteArray &answer, const QVector<quint16> &words)
 {
     if (words.isEmpty())
         return;
+    FUZZ_CHECK(answersRequest(request, answer));
     FUZZ_CHECK(referenceCrcMatches(answer));
     const int byteCount = uint8_t(answer[2]);
     FUZZ_CHECK(answer.size() > byteCount + 4);
@@ -59,11 +68,11 @@ void checkAccepted(const QByteArray &answer, const QVector<quint16> &words)
         FUZZ_CHECK(words[i] == (uint8_t(answer[3 + 2 * i]) << 8 | uint8_t(answer[4 + 2 * i])));
 }
 
-// Nothing good is thrown away either: a frame with a good CRC that holds the
-// bytes it announces gives its words.
-void checkNotLost(const QByteArray &answer, const QVector<quint16> &words)
+// Nothing good is thrown away either: a frame answering the request with a
+// good CRC that holds the bytes it announces gives its words.
+void checkNotLost(const QByteArray &request, const QByteArray &answer, const QVector<quint16> &words)
 {
-    if (answer.size() <= 4 || !referenceCrcMatches(answer))
+    if (answer.size() <= 4 || !referenceCrcMatches(answer) || !answersRequest(request, answer))
         return;
     const int byteCount = uint8_t(answer[2]);
     if (answer.size() > byteCount + 4)
@@ -97,9 +106,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray payload = in.rest();
     const QByteArray answer = raw ? payload : damaged(correctAnswer(request, payload.left(255)), how, where, bit);
 
-    const QVector<quint16> words = evaluateReadAnswer(answer);
-    checkAccepted(answer, words);
-    checkNotLost(answer, words);
+    const QVector<quint16> words = evaluateReadAnswer(request, answer);
+    checkAccepted(request, answer, words);
+    checkNotLost(request, answer, words);
     // The untouched answer to the request gives back exactly what was sent,
     // so a caller that checks the size against its count gets its words.
     if (!raw && (how & 0x7F) == 0) {

@@ -95,11 +95,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const bool raw = how == 0xFF;
     const QByteArray answer = raw ? payload : damaged(echo(request), how, where);
-    const bool accepted = evaluateWriteAnswer(answer);
-    // Success only for a good CRC on an answer that is no refusal.
+    const bool accepted = evaluateWriteAnswer(request, answer);
+    // Success only for a good CRC on an answer from the addressed slave, with
+    // the request's function code: no refusal, nobody else's answer.
     if (accepted) {
         FUZZ_CHECK(referenceCrcMatches(answer));
-        FUZZ_CHECK(!(answer.size() >= 5 && (uint8_t(answer[1]) & 0x80)));
+        FUZZ_CHECK(answer[0] == request[0] && answer[1] == request[1]);
     }
     if (!raw && (how & 0x7F) == 0)
         FUZZ_CHECK(accepted);

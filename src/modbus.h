@@ -9,6 +9,9 @@
 
 class QSerialPort;
 
+// Which bound ended an answer that would not end by itself.
+enum class AnswerCut { None, TooLong, TooSlow };
+
 // Modbus RTU master on one serial line. Every exchange is one blocking call on
 // the caller's thread; failures come back as an empty vector or false, with a
 // debug line saying why.
@@ -41,7 +44,8 @@ public:
     QVector<quint16> readInputRegisters(quint16 startAddress, quint16 count);
 
 private:
-    QByteArray collectAnswer(int timeout);
+    QByteArray collectAnswer(int timeout, AnswerCut &cut);
+    QString closeIfFailed();
     int readAnswerTimeout(quint16 count) const;
 
     QSerialPort *serialPort;

@@ -40,6 +40,18 @@ bool isException(const QByteArray &answer)
     return answer.size() >= 5 && (byteAt(answer, 1) & 0x80);
 }
 
+// Another slave's answer, or one to another request, must never pass for the
+// addressed detector's: a second master on the bus makes both happen.
+bool refuseForeign(const QByteArray &request, const QByteArray &answer)
+{
+    if (answerBelongsTo(request, answer))
+        return false;
+    qDebug().noquote() << QString("Ответ не на этот запрос: адрес %1, функция %2")
+                              .arg(byteAt(answer, 0))
+                              .arg(byteAt(answer, 1), 2, 16, QChar('0'));
+    return true;
+}
+
 } // namespace
 
 QByteArray buildReadRequest(quint8 slave, quint8 function, quint16 start, quint16 count)
@@ -82,7 +94,14 @@ int writeMultipleResponseTimeout(quint16 quantity)
     return 200 + 2 * quantity;
 }
 
-QVector<quint16> evaluateReadAnswer(const QByteArray &answer)
+bool answerBelongsTo(const QByteArray &request, const QByteArray &answer)
+{
+    if (request.size() < 2 || answer.size() < 2)
+        return false;
+    return byteAt(answer, 0) == byteAt(request, 0) && (byteAt(answer, 1) & 0x7F) == byteAt(request, 1);
+}
+
+QVector<quint16> evaluateReadAnswer(const QByteArray &request, const QByteArray &answer)
 {
     if (answer.size() <= 4) {
         qDebug() << "Неверный формат ответа";
@@ -92,6 +111,8 @@ QVector<quint16> evaluateReadAnswer(const QByteArray &answer)
         logCrcFailure(answer);
         return {};
     }
+    if (refuseForeign(request, answer))
+        return {};
     // An exception answer ends up here too: its code sits where the byte
     // count would, and five bytes are never enough for it.
     const int byteCount = byteAt(answer, 2);
@@ -106,12 +127,14 @@ QVector<quint16> evaluateReadAnswer(const QByteArray &answer)
     return words;
 }
 
-bool evaluateWriteAnswer(const QByteArray &answer)
+bool evaluateWriteAnswer(const QByteArray &request, const QByteArray &answer)
 {
     if (!modbusCrcMatches(answer)) {
         logCrcFailure(answer);
         return false;
     }
+    if (refuseForeign(request, answer))
+        return false;
     // A device that refuses a write still answers with a valid CRC.
     if (isException(answer)) {
         qDebug().noquote() << "Modbus exception, code" << int(byteAt(answer, 2));

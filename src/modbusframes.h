@@ -28,11 +28,22 @@ int readResponseTimeout(quint16 count);
 int writeSingleResponseTimeout();
 int writeMultipleResponseTimeout(quint16 quantity);
 
-// The words an answer to 0x03/0x04 carries, or none (with a debug line saying
-// why). The word count is not compared with the request: callers judge by size.
-QVector<quint16> evaluateReadAnswer(const QByteArray &answer);
+// The longest frame Modbus RTU allows, and the time it takes on the line at
+// 9600 baud (ten bits a character), rounded up.
+const int longestFrameBytes = 256;
+const int longestFrameMs = 267;
 
-// Whether an answer to 0x06/0x10 reports success; a failure writes a debug line.
-bool evaluateWriteAnswer(const QByteArray &answer);
+// Whether an answer comes from the slave the request addressed and carries
+// the request's function code, or that code with the exception bit set.
+bool answerBelongsTo(const QByteArray &request, const QByteArray &answer);
+
+// The words the answer to a 0x03/0x04 request carries, or none (with a debug
+// line saying why). The word count is not compared with the request: callers
+// judge by size.
+QVector<quint16> evaluateReadAnswer(const QByteArray &request, const QByteArray &answer);
+
+// Whether the answer to a 0x06/0x10 request reports success; a failure writes
+// a debug line.
+bool evaluateWriteAnswer(const QByteArray &request, const QByteArray &answer);
 
 #endif // MODBUSFRAMES_H

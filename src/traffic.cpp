@@ -1,5 +1,6 @@
 #include "traffic.h"
 #include "modbuscrc.h"
+#include "modbusframes.h"
 
 #include <QTime>
 
@@ -21,6 +22,13 @@ QString exceptionText(quint8 code)
     return code >= 1 && code <= 4 ? text + " (" + names[code] + ")" : text;
 }
 
+QString foreignText(const QByteArray &answer)
+{
+    return QString("answer from slave %1 with function %2")
+        .arg(byteAt(answer, 0))
+        .arg(byteAt(answer, 1), 2, 16, QChar('0'));
+}
+
 bool isException(const QByteArray &answer)
 {
     return answer.size() >= 5 && (byteAt(answer, 1) & 0x80);
@@ -34,6 +42,8 @@ QString readOutcome(const QByteArray &request, const QByteArray &answer)
         return QString("incomplete answer (%1 bytes)").arg(answer.size());
     if (!modbusCrcMatches(answer))
         return "CRC mismatch";
+    if (!answerBelongsTo(request, answer))
+        return foreignText(answer);
     const int byteCount = byteAt(answer, 2);
     if (answer.size() <= byteCount + 4)
         return isException(answer) ? exceptionText(byteAt(answer, 2))
@@ -44,12 +54,14 @@ QString readOutcome(const QByteArray &request, const QByteArray &answer)
     return carried == asked ? QString("ok") : QString("ok, %1 words for %2 asked").arg(carried).arg(asked);
 }
 
-QString writeOutcome(const QByteArray &answer)
+QString writeOutcome(const QByteArray &request, const QByteArray &answer)
 {
     if (answer.size() <= 2)
         return QString("incomplete answer (%1 bytes)").arg(answer.size());
     if (!modbusCrcMatches(answer))
         return "CRC mismatch";
+    if (!answerBelongsTo(request, answer))
+        return foreignText(answer);
     return isException(answer) ? exceptionText(byteAt(answer, 2)) : QString("ok");
 }
 
@@ -64,7 +76,7 @@ QString outcome(const QByteArray &request, const QByteArray &answer, const QStri
         return lineFault.isEmpty() ? QString("no answer") : lineFault;
     const quint8 function = request.size() > 1 ? byteAt(request, 1) : 0;
     const bool read = function == 0x03 || function == 0x04;
-    const QString judged = read ? readOutcome(request, answer) : writeOutcome(answer);
+    const QString judged = read ? readOutcome(request, answer) : writeOutcome(request, answer);
     return lineFault.isEmpty() ? judged : judged + ", " + lineFault;
 }
 
@@ -80,10 +92,24 @@ TrafficEntry::TrafficEntry(const QByteArray &request) : request(request)
 
 void TrafficEntry::finish(const QByteArray &answer, const QString &lineFault)
 {
-    if (!zorvelTraffic().isDebugEnabled() || !clock.isValid())
-        return;
+    if (isOn())
+        write(answer, outcome(request, answer, lineFault));
+}
+
+void TrafficEntry::refuse(const QByteArray &kept, const QString &why)
+{
+    if (isOn())
+        write(kept, why);
+}
+
+bool TrafficEntry::isOn() const
+{
+    return zorvelTraffic().isDebugEnabled() && clock.isValid();
+}
+
+void TrafficEntry::write(const QByteArray &answer, const QString &outcome)
+{
     const QString bytes = answer.isEmpty() ? QString("nothing") : QString::fromLatin1(answer.toHex(' '));
     qCDebug(zorvelTraffic).noquote() << timeOfDay() << "<-" << bytes
-                                     << QString("(%1 ms, %2)").arg(clock.elapsed())
-                                            .arg(outcome(request, answer, lineFault));
+                                     << QString("(%1 ms, %2)").arg(clock.elapsed()).arg(outcome);
 }

@@ -24,8 +24,13 @@ public:
     // lineFault is what the port itself reported ("port not open", "write
     // timeout", an I/O error), empty when the line was fine.
     void finish(const QByteArray &answer, const QString &lineFault);
+    // An answer the master threw away unjudged; `why` is the outcome.
+    void refuse(const QByteArray &kept, const QString &why);
 
 private:
+    bool isOn() const;
+    void write(const QByteArray &answer, const QString &outcome);
+
     QByteArray request;
     QElapsedTimer clock;
 };

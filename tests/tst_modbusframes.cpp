@@ -192,22 +192,26 @@ void TestModbusFrames::readEvaluation_data()
                              << QStringList{"Проверка CRC не пройдена: 01 03 02 00 2a 00 00"};
     QTest::newRow("one byte missing (b + 4)") << withCrc(hex("01 03 04 00 01 02")) << QVector<quint16>()
                                               << tooShort;
-    QTest::newRow("count far beyond the data") << withCrc(hex("01 04 a0 00 01 02 03")) << QVector<quint16>()
+    QTest::newRow("count far beyond the data") << withCrc(hex("01 03 a0 00 01 02 03")) << QVector<quint16>()
                                                << tooShort;
     QTest::newRow("complete (b + 5)") << withCrc(hex("01 03 04 00 01 02 03"))
                                       << QVector<quint16>{0x0001, 0x0203} << silent;
     QTest::newRow("odd count 5") << withCrc(hex("01 03 05 00 01 00 02 07")) << QVector<quint16>{1, 2} << silent;
     QTest::newRow("count 0") << withCrc(hex("01 03 00")) << QVector<quint16>() << silent;
     QTest::newRow("count 1") << withCrc(hex("01 03 01 07")) << QVector<quint16>() << silent;
-    QTest::newRow("trailing bytes beyond the count") << withCrc(hex("01 04 02 ff fe 11 22"))
+    QTest::newRow("trailing bytes beyond the count") << withCrc(hex("01 03 02 ff fe 11 22"))
                                                      << QVector<quint16>{0xFFFE} << silent;
     for (int code = 1; code <= 4; ++code) {
         QTest::addRow("exception %d", code) << exceptionAnswer(1, 0x03, static_cast<quint8>(code))
                                             << QVector<quint16>() << tooShort;
     }
-    // Address and function are not examined: callers judge the size.
-    QTest::newRow("other slave and function") << readAnswer(9, 0x06, {0x1234, 0xFFFF})
-                                              << QVector<quint16>{0x1234, 0xFFFF} << silent;
+    // A good frame answering another request is no answer to this one.
+    QTest::newRow("other slave") << readAnswer(9, 0x03, {0x1234}) << QVector<quint16>()
+                                 << QStringList{"Ответ не на этот запрос: адрес 9, функция 03"};
+    QTest::newRow("other function") << readAnswer(1, 0x04, {0x1234}) << QVector<quint16>()
+                                    << QStringList{"Ответ не на этот запрос: адрес 1, функция 04"};
+    QTest::newRow("other function's exception") << exceptionAnswer(1, 0x04, 2) << QVector<quint16>()
+                                                << QStringList{"Ответ не на этот запрос: адрес 1, функция 84"};
 }
 
 void TestModbusFrames::readEvaluation()
@@ -217,39 +221,45 @@ void TestModbusFrames::readEvaluation()
     QFETCH(QStringList, log);
 
     LogCapture capture;
-    QCOMPARE(evaluateReadAnswer(answer), words);
+    QCOMPARE(evaluateReadAnswer(buildReadRequest(1, 0x03, 0, 2), answer), words);
     QCOMPARE(capture.debugLines(), log);
 }
 
 void TestModbusFrames::writeEvaluation_data()
 {
+    QTest::addColumn<QByteArray>("request");
     QTest::addColumn<QByteArray>("answer");
     QTest::addColumn<bool>("success");
     QTest::addColumn<QStringList>("log");
 
     const QStringList silent;
-    QTest::newRow("nothing") << QByteArray() << false << QStringList{"Проверка CRC не пройдена:"};
-    QTest::newRow("ff ff") << hex("ff ff") << false << QStringList{"Проверка CRC не пройдена: ff ff"};
-    QTest::newRow("bad crc") << hex("01 06 00 03 00 80 78 6b") << false
+    const QByteArray single = buildWriteSingleRequest(1, 3, 0x80);
+    const QByteArray multiple = buildWriteMultipleRequest(1, 0x60, QVector<quint16>(84));
+    QTest::newRow("nothing") << single << QByteArray() << false << QStringList{"Проверка CRC не пройдена:"};
+    QTest::newRow("ff ff") << single << hex("ff ff") << false << QStringList{"Проверка CRC не пройдена: ff ff"};
+    QTest::newRow("bad crc") << single << hex("01 06 00 03 00 80 78 6b") << false
                              << QStringList{"Проверка CRC не пройдена: 01 06 00 03 00 80 78 6b"};
-    QTest::newRow("echo of 0x06") << hex("01 06 00 03 00 80 78 6a") << true << silent;
-    QTest::newRow("answer to 0x10") << writeMultipleAnswer(1, 0x60, 84) << true << silent;
-    QTest::newRow("exception 2 to 0x06") << exceptionAnswer(1, 0x06, 2) << false
+    QTest::newRow("echo of 0x06") << single << hex("01 06 00 03 00 80 78 6a") << true << silent;
+    QTest::newRow("answer to 0x10") << multiple << writeMultipleAnswer(1, 0x60, 84) << true << silent;
+    QTest::newRow("exception 2 to 0x06") << single << exceptionAnswer(1, 0x06, 2) << false
                                          << QStringList{"Modbus exception, code 2"};
-    QTest::newRow("exception 4 to 0x10") << exceptionAnswer(1, 0x10, 4) << false
+    QTest::newRow("exception 4 to 0x10") << multiple << exceptionAnswer(1, 0x10, 4) << false
                                          << QStringList{"Modbus exception, code 4"};
-    // Only the exception flag is read from the content.
-    QTest::newRow("echo from another slave") << withCrc(hex("07 06 00 0c 18 5d")) << true << silent;
+    QTest::newRow("echo from another slave") << single << withCrc(hex("07 06 00 03 00 80")) << false
+                                             << QStringList{"Ответ не на этот запрос: адрес 7, функция 06"};
+    QTest::newRow("0x06 echo to 0x10") << multiple << hex("01 06 00 03 00 80 78 6a") << false
+                                       << QStringList{"Ответ не на этот запрос: адрес 1, функция 06"};
 }
 
 void TestModbusFrames::writeEvaluation()
 {
+    QFETCH(QByteArray, request);
     QFETCH(QByteArray, answer);
     QFETCH(bool, success);
     QFETCH(QStringList, log);
 
     LogCapture capture;
-    QCOMPARE(evaluateWriteAnswer(answer), success);
+    QCOMPARE(evaluateWriteAnswer(request, answer), success);
     QCOMPARE(capture.debugLines(), log);
 }
 

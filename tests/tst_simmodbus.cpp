@@ -296,9 +296,10 @@ void TestSimModbus::faultSeenAsFailure_data()
     QTest::newRow("delay within the timeout") << "delay=150" << false << true << "" << 140;
     QTest::newRow("gap inside the answer") << "gap=60" << false << false << crc << 0;
     QTest::newRow("garbage before the answer") << "garbage=3" << false << false << crc << 0;
-    // The slave address of an answer is not examined.
-    QTest::newRow("other slave's answer read") << "wrongaddr" << false << true << "" << 0;
-    QTest::newRow("other slave's answer write") << "wrongaddr=9" << true << true << "" << 0;
+    QTest::newRow("other slave's answer read") << "wrongaddr" << false << false
+                                               << "Ответ не на этот запрос: адрес 2, функция 04" << 0;
+    QTest::newRow("other slave's answer write") << "wrongaddr=9" << true << false
+                                                << "Ответ не на этот запрос: адрес 9, функция 06" << 0;
 }
 
 void TestSimModbus::faultSeenAsFailure()

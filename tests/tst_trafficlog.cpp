@@ -140,6 +140,10 @@ void TestTrafficLog::onePairPerExchange_data()
     QTest::newRow("read, exception") << readHolding << holdingRequest << PtyReply::after(5, exceptionAnswer(1, 0x03, 2))
                                      << "exception 02 (illegal data address)" << 0
                                      << QStringList{"Ответ слишком короткий"};
+    QTest::newRow("read, other slave's answer")
+        << readInput << inputRequest << PtyReply::after(5, readAnswer(9, 0x04, {0x1234, 0x5678}))
+        << "answer from slave 9 with function 04" << 0
+        << QStringList{"Ответ не на этот запрос: адрес 9, функция 04"};
     QTest::newRow("write one ok") << writeOne << writeOneRequest << PtyReply::after(5, writeOneRequest) << "ok" << 0
                                   << QStringList();
     QTest::newRow("write one, no answer") << writeOne << writeOneRequest << PtyReply::none() << "no answer"
