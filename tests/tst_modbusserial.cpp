@@ -251,12 +251,14 @@ void TestModbusSerial::writeStalls()
 
 void TestModbusSerial::peerHangsUp_data()
 {
-    QTest::addColumn<bool>("midExchange");
+    QTest::addColumn<QString>("when");
     QTest::addColumn<QByteArray>("partial");
 
-    QTest::newRow("before the answer") << true << QByteArray();
-    QTest::newRow("mid-answer") << true << readAnswer(1, 0x04, pattern(1, 80)).left(40);
-    QTest::newRow("between polls") << false << QByteArray();
+    // A write to a port that has gone fails at once, and must say why.
+    QTest::newRow("before the request") << "request" << QByteArray();
+    QTest::newRow("before the answer") << "answer" << QByteArray();
+    QTest::newRow("mid-answer") << "answer" << readAnswer(1, 0x04, pattern(1, 80)).left(40);
+    QTest::newRow("between polls") << "idle" << QByteArray();
 }
 
 // An adapter pulled out makes every wait return at once: the exchange must
@@ -265,7 +267,7 @@ void TestModbusSerial::peerHangsUp_data()
 // fails as on a closed port.
 void TestModbusSerial::peerHangsUp()
 {
-    QFETCH(bool, midExchange);
+    QFETCH(QString, when);
     QFETCH(QByteArray, partial);
 
     PtyPair pty;
@@ -275,7 +277,11 @@ void TestModbusSerial::peerHangsUp()
     const qint64 cpuBefore = threadCpuMs();
     QElapsedTimer clock;
     clock.start();
-    if (midExchange) {
+    if (when == "request") {
+        pty.closeMaster();
+        QVERIFY(master.modbus.sendRequest(buildReadRequest(1, 0x04, 0x100, 80), 360).isEmpty());
+        QVERIFY2(clock.elapsed() < 50, qPrintable(QString::number(clock.elapsed())));
+    } else if (when == "answer") {
         PtyReply reply = PtyReply::after(30, partial);
         // A moment for the bytes to cross the pty before the line goes down.
         reply.chunks.append({5, QByteArray()});
