@@ -190,7 +190,6 @@ QString Modbus::closeIfFailed()
     return reason;
 }
 
-
 bool Modbus::writeSingleHoldingRegister(quint16 address, quint16 value)
 {
     const QByteArray request = buildWriteSingleRequest(slaveAddress, address, value);

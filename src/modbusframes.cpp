@@ -40,6 +40,11 @@ bool isException(const QByteArray &answer)
     return answer.size() >= 5 && (byteAt(answer, 1) & 0x80);
 }
 
+void logException(const QByteArray &answer)
+{
+    qDebug().noquote() << "Modbus exception, code" << int(byteAt(answer, 2));
+}
+
 // Another slave's answer, or one to another request, must never pass for the
 // addressed detector's: a second master on the bus makes both happen.
 bool refuseForeign(const QByteArray &request, const QByteArray &answer)
@@ -120,6 +125,11 @@ QVector<quint16> evaluateReadAnswer(const QByteArray &request, const QByteArray 
         qDebug() << "Ответ слишком короткий";
         return {};
     }
+    // Whatever follows an exception code, it is no register data.
+    if (isException(answer)) {
+        logException(answer);
+        return {};
+    }
     QVector<quint16> words;
     words.reserve(byteCount / 2);
     for (int i = 0; i < byteCount / 2; ++i)
@@ -137,7 +147,7 @@ bool evaluateWriteAnswer(const QByteArray &request, const QByteArray &answer)
         return false;
     // A device that refuses a write still answers with a valid CRC.
     if (isException(answer)) {
-        qDebug().noquote() << "Modbus exception, code" << int(byteAt(answer, 2));
+        logException(answer);
         return false;
     }
     return true;

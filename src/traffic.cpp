@@ -45,9 +45,10 @@ QString readOutcome(const QByteArray &request, const QByteArray &answer)
     if (!answerBelongsTo(request, answer))
         return foreignText(answer);
     const int byteCount = byteAt(answer, 2);
+    if (isException(answer))
+        return exceptionText(byteAt(answer, 2));
     if (answer.size() <= byteCount + 4)
-        return isException(answer) ? exceptionText(byteAt(answer, 2))
-                                   : QString("shorter than its byte count %1").arg(byteCount);
+        return QString("shorter than its byte count %1").arg(byteCount);
     // The master passes on any number of words; its callers reject a wrong one.
     const int asked = request.size() >= 6 ? byteAt(request, 4) << 8 | byteAt(request, 5) : -1;
     const int carried = byteCount / 2;

@@ -205,6 +205,8 @@ void TestModbusFrames::readEvaluation_data()
         QTest::addRow("exception %d", code) << exceptionAnswer(1, 0x03, static_cast<quint8>(code))
                                             << QVector<quint16>() << tooShort;
     }
+    QTest::newRow("exception with a body") << withCrc(hex("01 83 04 00 01 02 03")) << QVector<quint16>()
+                                           << QStringList{"Modbus exception, code 4"};
     // A good frame answering another request is no answer to this one.
     QTest::newRow("other slave") << readAnswer(9, 0x03, {0x1234}) << QVector<quint16>()
                                  << QStringList{"Ответ не на этот запрос: адрес 9, функция 03"};
