@@ -38,6 +38,12 @@ private slots:
 
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
 // One request as "fc address count" for reads and block writes, and
 // "06 address=value" for single writes, so that a failed comparison shows
 // the whole sequence readably.
@@ -385,9 +391,12 @@ void TestPolling::vanishedPortDisconnectsQuickly()
     // say nothing there, what the memory check wants is the path itself.
     if (!qEnvironmentVariableIsSet("ZORVEL_UNDER_VALGRIND")) {
         QVERIFY2(elapsed < 3 * 1000 + 800, qPrintable(QString("%1 ms").arg(elapsed)));
-        // A quiet line costs a few milliseconds a tick.
-        QVERIFY2(cpu < 0.05 * elapsed / 1000.0,
-                 qPrintable(QString("%1 s of processor in %2 ms").arg(cpu).arg(elapsed)));
+        // A quiet line costs a few milliseconds a tick; with AddressSanitizer
+        // every tick of the window costs several times that, so the plain
+        // build alone judges the processor.
+        if (!kSanitized)
+            QVERIFY2(cpu < 0.05 * elapsed / 1000.0,
+                     qPrintable(QString("%1 s of processor in %2 ms").arg(cpu).arg(elapsed)));
     }
     QTest::qWait(100);   // and nothing left behind that wakes the loop
 }
