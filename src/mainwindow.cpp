@@ -76,10 +76,8 @@ MainWindow::MainWindow(QWidget *parent)
     ui->CalibZeroStart->setEnabled(true);
     ui->CalibDiapStart->setEnabled(true);
     ui->GazSet->setEnabled(false);
-    gasSwitchAllowed = false;
     ui->mode_service->setEnabled(false);
     ui->mode_working->setEnabled(false);
-    calibState = 0;
     CalibIoutCtrlDisable(true);
     QWidget *const currentIdle[] = {ui->Calib4maStart, ui->Calib20maStart, ui->Test4mA,
                                     ui->Test20mA, ui->TestIoutValue, ui->Test};
