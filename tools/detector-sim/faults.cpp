@@ -26,6 +26,7 @@ const KindInfo kinds[] = {
     {FaultKind::Garbage, "garbage", 3, 1, 256},
     {FaultKind::WrongAddress, "wrongaddr", 0, 0, 255},
     {FaultKind::Close, "close", -1, 0, 0},
+    {FaultKind::HideBits, "hidebits", 0x0300, 1, 65535},   // both calibration bits
 };
 
 const KindInfo *findKind(const QString &name)
@@ -149,7 +150,7 @@ bool parseFaultRule(const QString &text, FaultRule &rule, QString &error)
     const KindInfo *info = findKind(words[0]);
     if (!info) {
         error = QString("unknown fault \"%1\" (noanswer, badcrc, truncate, exception, delay, "
-                        "gap, garbage, wrongaddr, close, silent)").arg(words[0]);
+                        "gap, garbage, wrongaddr, close, hidebits, silent)").arg(words[0]);
         return false;
     }
     rule.kind = info->kind;
@@ -293,6 +294,7 @@ QVector<Segment> FaultInjector::shape(const AppliedFault &fault, const QByteArra
         break;
     case FaultKind::None:
     case FaultKind::Exception:  // already the exception answer
+    case FaultKind::HideBits:   // already in the answer
         break;
     }
     return {{turnaroundMs, bytes}};
