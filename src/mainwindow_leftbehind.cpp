@@ -18,11 +18,11 @@ QString whatIsLeft(const LeftInDetector &left)
 {
     QStringList parts;
     if (left.currentForced)
-        parts << MainWindow::tr("токовый выход в режиме теста или калибровки");
+        parts << MainWindow::tr("тест или калибровка токового выхода");
     if (left.serviceMode)
-        parts << MainWindow::tr("сервисный режим незаконченной калибровки по газу");
+        parts << MainWindow::tr("сервисный режим калибровки по газу");
     if (!left.targetGas.isEmpty())
-        parts << MainWindow::tr("основной газ вместо целевого %1").arg(left.targetGas);
+        parts << MainWindow::tr("основной газ вместо %1").arg(left.targetGas);
     return parts.join(MainWindow::tr("; "));
 }
 
@@ -60,8 +60,8 @@ void MainWindow::rememberWhatIsLeft()
     kept.serviceMode = kept.serviceMode || left.serviceMode;
     if (!left.targetGas.isEmpty())
         kept.targetGas = left.targetGas;
-    tell(tr("Связь с датчиком %1 прервалась, и в нём осталось: %2. Датчик может быть в этом состоянии и "
-            "сейчас; при следующем подключении к нему программа сама вернёт его.")
+    tell(tr("Связь с датчиком %1 прервалась, в нём осталось: %2. При следующем подключении к нему "
+            "программа это отменит.")
              .arg(detectorName(serial), whatIsLeft(kept)));
 }
 
@@ -76,12 +76,11 @@ void MainWindow::settleWhatWasLeft()
     if (leftInDetectors.contains(serial)) {
         const LeftInDetector left = leftInDetectors.take(serial);
         undoWhatWasLeft(left);
-        told << tr("Датчик %1 снова на связи: программа возвращает его из состояния, в котором его оставила "
-                   "прерванная связь (%2).")
+        told << tr("Датчик %1 снова на связи, программа отменяет оставленное прерванной связью: %2.")
                     .arg(detectorName(serial), whatIsLeft(left));
     }
     for (auto other = leftInDetectors.cbegin(); other != leftInDetectors.cend(); ++other)
-        told << tr("Датчик %1 после прерванной связи может всё ещё оставаться в состоянии: %2.")
+        told << tr("Датчик %1 может всё ещё оставаться в состоянии, оставленном прерванной связью: %2.")
                     .arg(detectorName(other.key()), whatIsLeft(other.value()));
     tell(told.join(' '));
 }
@@ -105,8 +104,10 @@ void MainWindow::undoWhatWasLeft(const LeftInDetector &left)
 }
 
 // The status bar keeps the text until the next one: it stays readable after
-// a disconnect, when the tabs are disabled.
+// a disconnect, when the tabs are disabled. A text too long for the window
+// is whole in the tooltip.
 void MainWindow::tell(const QString &text)
 {
     statusBar()->showMessage(text);
+    statusBar()->setToolTip(text);
 }

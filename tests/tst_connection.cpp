@@ -523,7 +523,7 @@ void TestConnection::whatALostConnectionLeaves()
     w.sim.clearRequests();
     w.connectTo();
     w.probe->tick();
-    QVERIFY(statusLine(w).startsWith("Датчик № 20240117 после прерванной связи может всё ещё оставаться"));
+    QVERIFY(statusLine(w).startsWith("Датчик № 20240117 может всё ещё оставаться"));
     QCOMPARE(w.ui->gaz_osn->text(), QString());
     QVERIFY(!w.ui->GazSet->isEnabled());
     QVERIFY(w.ui->Exit->isEnabled());
