@@ -3,6 +3,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
 namespace {
 
 QString csvField(QString field)
@@ -18,6 +22,22 @@ bool endsWithLineEnd(QFile &file, qint64 size)
     return file.seek(size - 1) && file.read(1) == "\n";
 }
 
+// The row in one call, which a file takes whole unless its disk fills; then
+// the next call fails with the reason. A null string when all is written.
+QString writeWhole(int fd, const QByteArray &data)
+{
+    qint64 done = 0;
+    while (done < data.size()) {
+        const ssize_t written = ::write(fd, data.constData() + done, size_t(data.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return QString::fromLocal8Bit(std::strerror(written < 0 ? errno : EIO));
+        done += written;
+    }
+    return QString();
+}
+
 } // namespace
 
 QByteArray csvRow(const QStringList &fields)
@@ -31,10 +51,9 @@ QByteArray csvRow(const QStringList &fields)
 bool openCsvForAppending(QFile &file, const QString &path, QString &error)
 {
     file.setFileName(path);
-    // Unbuffered: a row goes out in the one write it is given, not in pieces
-    // as a buffer fills. A device such as /dev/stdout cannot be opened for
-    // appending, which seeks; a file can, and every write then lands at its
-    // end whoever else writes to it.
+    // A device such as /dev/stdout cannot be opened for appending, which
+    // seeks; a file can, and every write then lands at its end whoever else
+    // writes to it.
     const bool device = QFileInfo::exists(path) && !QFileInfo(path).isFile();
     const QIODevice::OpenMode mode = QIODevice::ReadWrite | QIODevice::Unbuffered;
     if (file.open(device ? mode : mode | QIODevice::Append))
@@ -55,9 +74,10 @@ bool appendCsvRow(const QString &path, const QStringList &header, const QStringL
     else if (!endsWithLineEnd(file, size))
         out = "\r\n";
     out += csvRow(fields);
-    if (file.write(out) == out.size())
+    const QString reason = writeWhole(file.handle(), out);
+    if (reason.isNull())
         return true;
-    error = QString("cannot write %1: %2").arg(path, file.errorString());
+    error = QString("cannot write %1: %2").arg(path, reason);
     file.resize(size);
     return false;
 }
