@@ -20,12 +20,16 @@ struct CliRun
     QString err;
 };
 
-CliRun runCli(const QStringList &arguments, const QString &workingDir = QString())
+// With a reader, standard output goes through it in a shell pipe.
+CliRun runCli(const QStringList &arguments, const QString &workingDir = QString(), const QString &reader = QString())
 {
     const int timeoutMs = 30000;
     QProcess process;
     process.setWorkingDirectory(workingDir);
-    process.start(ZORVEL_CLI_PATH, arguments);
+    if (reader.isEmpty())
+        process.start(ZORVEL_CLI_PATH, arguments);
+    else
+        process.start("sh", QStringList{"-c", "\"$0\" \"$@\" | " + reader, ZORVEL_CLI_PATH} + arguments);
     CliRun run;
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
@@ -198,8 +202,11 @@ void TestCli::monitorCsv()
              qPrintable(sim.errorText()));
     QTemporaryDir dir;
     const QString csvPath = dir.filePath("test.csv");
-    const CliRun run = runCli({"--port", sim.portPath(), "monitor", "--count", "3", "--interval", "0.3",
-                               "--csv", csvPath});
+    // An earlier run's log, its last row cut; this run's reader stops after
+    // three lines, so the fourth poll's line ends the program.
+    writeFile(csvPath, "time,concentration,unit,status\r\nearlier,cut");
+    const CliRun run = runCli({"--port", sim.portPath(), "monitor", "--count", "4", "--interval", "0.3",
+                               "--csv", csvPath}, QString(), "head -3");
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out.size(), 3);
@@ -211,9 +218,13 @@ void TestCli::monitorCsv()
         QVERIFY2(match.hasMatch(), qPrintable(out));
         times << match.captured(1);
     }
-    QCOMPARE(QString::fromUtf8(contentOf(csvPath)),
-             QString("time,concentration,unit,status\r\n") + times[0] + ",3.00,%НКПР,Измерение\r\n" + times[1]
-                 + ",3.00,%НКПР,Измерение\r\n" + times[2] + ",3.00,%НКПР,Измерение\r\n");
+    const QStringList rows = QString::fromUtf8(contentOf(csvPath)).split("\r\n");
+    QCOMPARE(rows.size(), 7);
+    QCOMPARE(rows.mid(0, 2), QStringList({"time,concentration,unit,status", "earlier,cut"}));
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(rows[2 + i], times[i] + ",3.00,%НКПР,Измерение");
+    QVERIFY2(rows[5].endsWith(",3.00,%НКПР,Измерение"), qPrintable(rows[5]));
+    QCOMPARE(rows[6], QString());
 
     // One poll each interval, and nothing written.
     QVector<double> polls;
@@ -222,7 +233,7 @@ void TestCli::monitorCsv()
         if (r.function == 0x04)
             polls << r.time;
     }
-    QCOMPARE(polls.size(), 3);
+    QCOMPARE(polls.size(), 4);
     QVERIFY2(polls[2] - polls[0] >= 0.55, "polls closer than --interval");
 }
 
