@@ -65,6 +65,14 @@ QMap<int, quint16> wordsOf(const QString &pairs)
     return words;
 }
 
+// Applies "word:value" edits to a settings file's content.
+void editWords(QByteArray &content, const QString &edits)
+{
+    const QMap<int, quint16> words = wordsOf(edits);
+    for (auto it = words.cbegin(); it != words.cend(); ++it)
+        setFileWord(content, it.key(), it.value());
+}
+
 // The block that went out in Write Multiple Registers requests, word by word.
 QMap<int, quint16> writtenWords(const QVector<SimRequest> &requests)
 {
@@ -164,9 +172,7 @@ void TestCli::writeSettings()
     for (int word = 0; word < 256; ++word)
         QCOMPARE(fileWord(content, word), word < 180 ? before[word] : quint16(0));
 
-    const QMap<int, quint16> edits = wordsOf(fileEdits);
-    for (auto it = edits.cbegin(); it != edits.cend(); ++it)
-        setFileWord(content, it.key(), it.value());
+    editWords(content, fileEdits);
     writeFile(path, content);
     if (serviceBefore)
         QVERIFY2(sim.command("set holding 3 128"), qPrintable(sim.errorText()));
@@ -304,9 +310,7 @@ void TestCli::diffSettings()
     QCOMPARE(runCli({"--port", sim.portPath(), "read-settings", base}).exitCode, 0);
     auto edited = [&](const QString &name, const QString &edits) {
         QByteArray content = contentOf(base);
-        const QMap<int, quint16> words = wordsOf(edits);
-        for (auto it = words.cbegin(); it != words.cend(); ++it)
-            setFileWord(content, it.key(), it.value());
+        editWords(content, edits);
         writeFile(dir.filePath(name), content);
         return dir.filePath(name);
     };
