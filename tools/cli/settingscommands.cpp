@@ -57,24 +57,22 @@ bool returnToWorkingMode(ModbusOperations &device)
     return false;
 }
 
-// Reads the file before the port is touched: a bad file costs the detector
-// nothing.
-int readSettingsArgument(const CliOptions &options, quint16 *block)
+} // namespace
+
+int readSettingsArgument(const QString &path, quint16 *block)
 {
-    switch (readSettingsFile(options.file, block)) {
+    switch (readSettingsFile(path, block)) {
     case SettingsRead::Read:
         return ExitOk;
     case SettingsRead::NotOpened:
-        return fail(ExitUsage, QString("cannot open %1").arg(options.file));
+        return fail(ExitUsage, QString("cannot open %1").arg(path));
     case SettingsRead::WrongSize:
         return fail(ExitUsage, QString("%1 is not a settings file: it is shorter than %2 bytes")
-                                   .arg(options.file)
+                                   .arg(path)
                                    .arg(kSettingsFileSize));
     }
     return ExitUsage;
 }
-
-} // namespace
 
 int runReadSettings(ModbusOperations &device, const CliOptions &options)
 {
@@ -99,7 +97,7 @@ int runReadSettings(ModbusOperations &device, const CliOptions &options)
 int runWriteSettings(ModbusOperations &device, const CliOptions &options)
 {
     quint16 file[kSettingsWords] = {};
-    const int fileRead = readSettingsArgument(options, file);
+    const int fileRead = readSettingsArgument(options.file, file);
     if (fileRead != ExitOk)
         return fileRead;
     QVector<quint16> current;
