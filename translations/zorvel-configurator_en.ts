@@ -88,7 +88,7 @@
     </message>
     <message>
         <source>Порог 1</source>
-        <translation>Threshold 1</translation>
+        <translation>Alarm 1</translation>
     </message>
     <message>
         <source>&gt; Превышение</source>
@@ -104,7 +104,7 @@
     </message>
     <message>
         <source>Порог 2</source>
-        <translation>Threshold 2</translation>
+        <translation>Alarm 2</translation>
     </message>
     <message>
         <source>Гистерезис 2</source>
@@ -116,7 +116,7 @@
     </message>
     <message>
         <source>Порог 3</source>
-        <translation>Threshold 3</translation>
+        <translation>Alarm 3</translation>
     </message>
     <message>
         <source>Гистерезис 3</source>
@@ -412,15 +412,15 @@ calibration</translation>
     </message>
     <message>
         <source>Превыш. порог 3</source>
-        <translation>Threshold 3 exceeded</translation>
+        <translation>Alarm 3 tripped</translation>
     </message>
     <message>
         <source>Превыш. порог 2</source>
-        <translation>Threshold 2 exceeded</translation>
+        <translation>Alarm 2 tripped</translation>
     </message>
     <message>
         <source>Превыш. порог 1</source>
-        <translation>Threshold 1 exceeded</translation>
+        <translation>Alarm 1 tripped</translation>
     </message>
     <message>
         <source>Измерение</source>
