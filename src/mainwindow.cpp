@@ -22,7 +22,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->setupUi(this);
     setWindowTitle(tr("Зорвел конфигуратор v0.04"));
 
-    unitNames = {"%Об.д", "ppm", "ppb", "%НКПР", "мг/м3", "мкг/м3", "", ""};
+    unitNames = {tr("%Об.д"), "ppm", "ppb", tr("%НКПР"), tr("мг/м3"), tr("мкг/м3"), "", ""};
 
     fillPortList();
 
