@@ -23,7 +23,7 @@ QString whatIsLeft(const LeftInDetector &left)
         parts << MainWindow::tr("сервисный режим калибровки по газу");
     if (!left.targetGas.isEmpty())
         parts << MainWindow::tr("основной газ вместо %1").arg(left.targetGas);
-    return parts.join(MainWindow::tr("; "));
+    return parts.join("; ");
 }
 
 QString detectorName(qint64 serial)

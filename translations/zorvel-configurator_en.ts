@@ -442,5 +442,85 @@ calibration</translation>
         <source>мкг/м3</source>
         <translation>µg/m3</translation>
     </message>
+    <message>
+        <source>Адрес 0 — широковещательный: команды по нему выполняет каждый датчик на линии, и ни один не отвечает. Укажите адрес датчика от 1 до 247.</source>
+        <translation>Address 0 is the broadcast address: every detector on the line carries out its commands, and none answers. Enter a detector address from 1 to 247.</translation>
+    </message>
+    <message>
+        <source>Адреса 248–255 зарезервированы протоколом Modbus, датчик по ним не отвечает. Укажите адрес датчика от 1 до 247.</source>
+        <translation>Addresses 248–255 are reserved by the Modbus protocol, no detector answers at them. Enter a detector address from 1 to 247.</translation>
+    </message>
+    <message>
+        <source>Параметры ещё не прочитаны из подключённого датчика, газ переключать нельзя. Чтение повторяется каждую секунду.</source>
+        <translation>The parameters have not yet been read from the connected detector, the gas cannot be switched. The read is repeated every second.</translation>
+    </message>
+    <message>
+        <source>Датчик не принял возврат на целевой газ %1. Попытка повторяется каждую секунду, до её успеха отключиться и выйти нельзя.</source>
+        <translation>The detector did not take the return to its target gas %1. It is tried again every second; until it succeeds, you cannot disconnect or exit.</translation>
+    </message>
+    <message>
+        <source>Датчик не принял запись целевого газа</source>
+        <translation>The detector did not take the target gas</translation>
+    </message>
+    <message>
+        <source>Датчик не принял переключение на основной газ и остался на целевом</source>
+        <translation>The detector did not take the switch to the main gas and stays on its target gas</translation>
+    </message>
+    <message>
+        <source>Датчик не переключился на основной газ, калибровка отменена</source>
+        <translation>The detector did not switch to the main gas, calibration cancelled</translation>
+    </message>
+    <message>
+        <source>Датчик не сообщил о калибровке нуля, её итог неизвестен</source>
+        <translation>The detector did not report the zero calibration, its outcome is unknown</translation>
+    </message>
+    <message>
+        <source>Датчик не сообщил о калибровке диапазона, её итог неизвестен</source>
+        <translation>The detector did not report the span calibration, its outcome is unknown</translation>
+    </message>
+    <message>
+        <source>тест или калибровка токового выхода</source>
+        <translation>a current output test or calibration</translation>
+    </message>
+    <message>
+        <source>сервисный режим калибровки по газу</source>
+        <translation>the service mode of a gas calibration</translation>
+    </message>
+    <message>
+        <source>основной газ вместо %1</source>
+        <translation>the main gas instead of %1</translation>
+    </message>
+    <message>
+        <source>с непрочитанным серийным номером</source>
+        <translation>with an unread serial number</translation>
+    </message>
+    <message>
+        <source>№ %1</source>
+        <translation>No. %1</translation>
+    </message>
+    <message>
+        <source>Связь с датчиком %1 прервалась, в нём осталось: %2. При следующем подключении к нему программа это отменит.</source>
+        <translation>The connection to detector %1 was lost, leaving in it: %2. The program will undo this at the next connection to it.</translation>
+    </message>
+    <message>
+        <source>Датчик %1 снова на связи, программа отменяет оставленное прерванной связью: %2.</source>
+        <translation>Detector %1 is back; the program undoes what the lost connection left: %2.</translation>
+    </message>
+    <message>
+        <source>Датчик %1 может всё ещё оставаться в состоянии, оставленном прерванной связью: %2.</source>
+        <translation>Detector %1 may still be in the state a lost connection left it in: %2.</translation>
+    </message>
+    <message>
+        <source>Параметры не записаны, адрес датчика остался %1</source>
+        <translation>The parameters were not written, the detector address stays %1</translation>
+    </message>
+    <message>
+        <source>Датчик не принял адрес %1, связь с ним идёт по адресу %2</source>
+        <translation>The detector did not take address %1, it is still reached at address %2</translation>
+    </message>
+    <message>
+        <source>Датчику назначен адрес %1, опрос идёт по новому адресу</source>
+        <translation>The detector now has address %1, polling goes on at the new address</translation>
+    </message>
 </context>
 </TS>
