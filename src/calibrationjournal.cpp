@@ -30,6 +30,12 @@ void CalibrationJournal::begin(const CalibrationStart &start)
     started = true;
 }
 
+void CalibrationJournal::noteSent(const QString &gas, const QString &valueSent)
+{
+    record.gas = gas;
+    record.valueSent = valueSent;
+}
+
 bool CalibrationJournal::finish(const QString &outcome, const QString &readingAfter, QString &error)
 {
     if (!started) {

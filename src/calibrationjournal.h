@@ -20,7 +20,7 @@ struct CalibrationStart
     int modbusAddress = 0;
     QString gas;               // the gas the detector was on
     CalibrationKind kind = CalibrationKind::Zero;
-    QString valueSent;         // "50.0 %НКПР" for a span, "4.00 mA" for a current point, empty for zero
+    QString valueSent;         // "50.0 %НКПР" for a span, "4.00 мА" for a current point, empty for zero
     QString readingBefore;     // the live reading as shown, with its unit
 };
 
@@ -38,6 +38,9 @@ public:
     // The time is taken now, with the local UTC offset.
     void begin(const CalibrationStart &start);
     bool inProgress() const { return started; }
+    // What went out to the detector, later than the start: the value, and
+    // the gas it went out on.
+    void noteSent(const QString &gas, const QString &valueSent);
     // outcome is the text the window showed at the end. Appends the row and
     // ends the record either way; false with the reason in error when the
     // row could not be written.

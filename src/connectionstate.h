@@ -53,6 +53,9 @@ struct ConnectionState
     quint8 detectorDecimals = 1;
     quint16 detectorScale = 10;
     quint16 detectorRange = 0;
+    QString detectorUnit;
+    // The concentration last shown, with its unit; empty while none is.
+    QString liveReading;
 
     QVector<QString> gasTable;
     QString activeGasName;
@@ -71,6 +74,9 @@ struct ConnectionState
     // What the window has switched on in the detector and not yet off.
     bool currentForced = false;        // a current test or calibration point
     bool calibrationForced = false;    // service mode or a command of a gas calibration
+
+    // The user has been told that the calibration journal cannot be written.
+    bool journalWarned = false;
 
     bool blockRead() const { return !detectorBlock.isEmpty(); }
 };

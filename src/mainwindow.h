@@ -9,11 +9,20 @@
 #include <QTimer>
 #include <QVector>
 
+#include "calibrationjournal.h"
 #include "connectionstate.h"
 #include "modbusoperations.h"
 
 class Ui_MainWindow;
 class CustomPlotWidget;
+
+// A calibration's journal row from its start until it is written. The
+// outcome is null while the calibration runs.
+struct JournalRecord
+{
+    CalibrationJournal journal;
+    QString outcome;
+};
 
 extern QString dir;   // last settings-file directory, kept in "ini"
 extern int xPos;      // x coordinate of the next plot point
@@ -111,10 +120,20 @@ private:
     void calibrationCancelled(const QString &text);
     void calibrationCutOff();
     void endGasCalibration(const QString &text);
+    void gasCalibrationEnded(const QString &text);
     // current output (mainwindow_current.cpp)
     void CalibIoutCtrlDisable(bool disable);
     void endRunningCurrentStep();
     void showCurrentTabIdle();
+    void sendCurrentPoint(CalibrationKind kind, double milliamps);
+    void endCurrentPoint(QWidget *start, const QString &text);
+    void currentPointCutOff();
+    // the calibration journal (mainwindow_journal.cpp)
+    void beginRecord(JournalRecord &record, CalibrationKind kind);
+    void noteSent(JournalRecord &record, const QString &value);
+    void endRecord(JournalRecord &record, const QString &outcome);
+    void writeEndedRecords();
+    void writeRecord(JournalRecord &record);
     // state file (mainwindow_settings.cpp)
     void DataSave();
     // what is known of the connected detector itself (mainwindow_detector.cpp)
@@ -126,6 +145,7 @@ private:
     bool detectorBlockOrExplain();
     bool detectorScaleOrExplain();
     void showConcentration(quint16 stored);
+    QString detectorQuantity(quint16 stored) const;
 
     Ui_MainWindow *ui;
     QTimer timer;
@@ -140,6 +160,11 @@ private:
     // number (kUnknownSerial when the block was never read), until the window
     // meets each again or exits.
     QMap<qint64, LeftInDetector> leftInDetectors;
+
+    // The journal rows of the gas calibration and of the current-output
+    // calibration point under way, or ended and not yet written.
+    JournalRecord gasRecord;
+    JournalRecord currentRecord;
 
     quint16 inputAll[128] = {};   // last full input block (112 words used)
     quint16 regHold[256] = {};    // parameter block; words 0..179 are the device's

@@ -91,8 +91,10 @@ void MainWindow::closeConnection()
     modbus.close();
     connected = false;
     rememberWhatIsLeft();
-    if (conn.calibState != 0 || conn.calibrationForced)
+    if (conn.calibState != 0 || conn.calibrationForced || gasCalibrationRunning())
         calibrationCutOff();
+    currentPointCutOff();
+    writeEndedRecords();
     CtrlEnable(false);
     ui->Exit->setEnabled(true);
     ui->Start->setFocus();

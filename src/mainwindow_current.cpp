@@ -1,6 +1,10 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "registermodel.h"
+
+using namespace RegisterModel;
+
 namespace {
 
 // The thirteen widgets of the tab's three groups.
@@ -49,6 +53,43 @@ void MainWindow::showCurrentTabIdle()
     showCurrentIdle(ui);
 }
 
+// Sent with the save in the tick. A value or save the detector did not take
+// ends the point as failed, and its "Завершить" goes out with the same tick.
+void MainWindow::sendCurrentPoint(CalibrationKind kind, double milliamps)
+{
+    const quint16 hundredths = encodeCurrent(milliamps);
+    // The journal's value is the one that goes out now, not the box's at the start.
+    noteSent(currentRecord, tr("%1 мА").arg(hundredths / 100.0, 0, 'f', 2));
+    if (modbus.IoutCalibValueSet(hundredths) && modbus.CalibrSave())
+        return;
+    if (kind == CalibrationKind::Current4mA)
+        endCurrentPoint(ui->Calib4maStart, tr("Калибровка 4 мА не удалась"));
+    else
+        endCurrentPoint(ui->Calib20maStart, tr("Калибровка 20 мА не удалась"));
+}
+
+// Every end of a calibration point comes here, and so does its journal row.
+void MainWindow::endCurrentPoint(QWidget *start, const QString &text)
+{
+    CalibIoutCtrlDisable(true);
+    showCurrentIdle(ui);
+    start->setFocus();
+    conn.reqTestStop = true;
+    ui->calib_iout_stat->setText(text);
+    endRecord(currentRecord, text);
+}
+
+// A point the connection was lost under; the next connection shows the tab
+// idle.
+void MainWindow::currentPointCutOff()
+{
+    if (!ui->Calib4maStop->isEnabledTo(ui->tabWidget) && !ui->Calib20maStop->isEnabledTo(ui->tabWidget))
+        return;
+    const QString text = tr("Связь прервалась во время калибровки, её итог неизвестен");
+    ui->calib_iout_stat->setText(text);
+    endRecord(currentRecord, text);
+}
+
 void MainWindow::on_Calib4maStart_clicked()
 {
     CalibIoutCtrlDisable(true);
@@ -59,6 +100,7 @@ void MainWindow::on_Calib4maStart_clicked()
     conn.reqServiceMode = true;
     conn.req4maStart = true;
     ui->calib_iout_stat->setText(tr("Калибровка 4 мА, ожидание ввода данных"));
+    beginRecord(currentRecord, CalibrationKind::Current4mA);
 }
 
 // The output now carries the calibrated 4 mA: "Завершить" stays usable so the
@@ -72,13 +114,13 @@ void MainWindow::on_Calib4maSet_clicked()
     ui->calib_iout_stat->setText(tr("Калибровка 4 мА завершена, тест 4мА"));
 }
 
+// Before "Калибровать" no value went out: the point is cancelled, not
+// calibrated, and the tab and the journal say so.
 void MainWindow::on_Calib4maStop_clicked()
 {
-    CalibIoutCtrlDisable(true);
-    showCurrentIdle(ui);
-    ui->Calib4maStart->setFocus();
-    conn.reqTestStop = true;
-    ui->calib_iout_stat->setText(tr("Калибровка завершена"));
+    endCurrentPoint(ui->Calib4maStart, ui->Calib4maSet->isEnabledTo(ui->tabWidget)
+                                           ? tr("Калибровка 4 мА отменена")
+                                           : tr("Калибровка завершена"));
 }
 
 void MainWindow::on_Calib20maStart_clicked()
@@ -91,6 +133,7 @@ void MainWindow::on_Calib20maStart_clicked()
     conn.reqServiceMode = true;
     conn.req20maStart = true;
     ui->calib_iout_stat->setText(tr("Калибровка 20 мА, ожидание ввода данных"));
+    beginRecord(currentRecord, CalibrationKind::Current20mA);
 }
 
 void MainWindow::on_Calib20maSet_clicked()
@@ -104,11 +147,9 @@ void MainWindow::on_Calib20maSet_clicked()
 
 void MainWindow::on_Calib20maStop_clicked()
 {
-    CalibIoutCtrlDisable(true);
-    showCurrentIdle(ui);
-    ui->Calib20maStart->setFocus();
-    conn.reqTestStop = true;
-    ui->calib_iout_stat->setText(tr("Калибровка завершена"));
+    endCurrentPoint(ui->Calib20maStart, ui->Calib20maSet->isEnabledTo(ui->tabWidget)
+                                            ? tr("Калибровка 20 мА отменена")
+                                            : tr("Калибровка завершена"));
 }
 
 void MainWindow::on_Test4mA_clicked()

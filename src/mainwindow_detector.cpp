@@ -48,6 +48,7 @@ void MainWindow::takeDetectorScale(const quint16 *block)
     conn.detectorDecimals = decimalCount(block[FormatWord]);
     conn.detectorScale = scaleFactor(conn.detectorDecimals);
     conn.detectorRange = block[DisplayRangeWord];
+    conn.detectorUnit = unitNames.value(unitIndex(block[FormatWord]));
     conn.detectorScaleKnown = true;
 }
 
@@ -62,6 +63,7 @@ void MainWindow::noteBlockWritten(bool written)
     }
     if (conn.detectorScaleKnown && decimalCount(regHold[FormatWord]) != conn.detectorDecimals) {
         conn.detectorScaleKnown = false;
+        conn.liveReading.clear();
         showNoConcentration(ui->lcdValue);
     }
 }
@@ -106,12 +108,22 @@ bool MainWindow::detectorScaleOrExplain()
 void MainWindow::showConcentration(quint16 stored)
 {
     if (!conn.detectorScaleKnown) {
+        conn.liveReading.clear();
         showNoConcentration(ui->lcdValue);
         return;
     }
     const double concentration = decodeScaled(stored, conn.detectorScale);
     ui->lcdValue->display(concentration);
+    conn.liveReading = detectorQuantity(stored);
     plot->upperBound = decodeScaledSingle(conn.detectorRange, conn.detectorScale);
     plot->AddPnt(concentration, xPos);
     ++xPos;
+}
+
+// A concentration in the detector's own decimal count, as the detector
+// shows it, with its unit.
+QString MainWindow::detectorQuantity(quint16 stored) const
+{
+    const QString number = QString::number(decodeScaled(stored, conn.detectorScale), 'f', conn.detectorDecimals);
+    return conn.detectorUnit.isEmpty() ? number : number + ' ' + conn.detectorUnit;
 }

@@ -97,21 +97,25 @@ void MainWindow::calibrationCancelled(const QString &text)
 // left in the detector has been noted for when it is met again.
 void MainWindow::calibrationCutOff()
 {
-    conn.calibState = 0;
-    conn.calibrationForced = false;
-    GazCalibrEnd();
-    ui->calib_stat->setText(tr("Связь прервалась во время калибровки, её итог неизвестен"));
+    gasCalibrationEnded(tr("Связь прервалась во время калибровки, её итог неизвестен"));
 }
 
 // Nothing of the calibration stays pending, and the main gas goes back.
 void MainWindow::endGasCalibration(const QString &text)
 {
     conn.reqZeroStart = conn.reqZeroSave = conn.reqSpanValue = false;
+    GazReturnToCelevoy();
+    gasCalibrationEnded(text);
+}
+
+// Every end of a gas calibration comes here, and so does its journal row.
+void MainWindow::gasCalibrationEnded(const QString &text)
+{
     conn.calibState = 0;
     conn.calibrationForced = false;
     GazCalibrEnd();
-    GazReturnToCelevoy();
     ui->calib_stat->setText(text);
+    endRecord(gasRecord, text);
 }
 
 void MainWindow::on_CalibZeroStart_clicked()
@@ -123,6 +127,7 @@ void MainWindow::on_CalibZeroStart_clicked()
     conn.reqServiceMode = true;
     conn.reqZeroStart = true;
     ui->calib_stat->setText(tr("Калибровка нуля началась"));
+    beginRecord(gasRecord, CalibrationKind::Zero);
 }
 
 void MainWindow::on_CalibZeroSet_clicked()
@@ -147,6 +152,7 @@ void MainWindow::on_CalibDiapStart_clicked()
     ui->CalibDiapEsc->setFocus();
     conn.reqServiceMode = true;
     ui->calib_stat->setText(tr("Калибровка диапазона началась"));
+    beginRecord(gasRecord, CalibrationKind::Span);
 }
 
 // Without the detector's decimal count the tab stays where it is, so the

@@ -41,6 +41,7 @@ void MainWindow::Timer()
     if (take(conn.reqGasTable))
         showGasTable(polled ? input : QVector<quint16>());
 
+    writeEndedRecords();
     if (failedPolls > 2)
         closeConnection();
 }
@@ -88,6 +89,7 @@ void MainWindow::serveGasCalibrationRequests()
     if (!conn.gasWanted.isNull())
         return;
     if (take(conn.reqZeroStart)) {
+        noteSent(gasRecord, QString());
         conn.calibrationForced = true;
         if (!modbus.setCalibZero())
             calibrationFailed(tr("Калибровка нуля не удалась"));
@@ -109,18 +111,14 @@ void MainWindow::serveCurrentRequests()
         conn.currentForced = true;
         modbus.IoutCalib_4maStart();
     }
-    if (take(conn.req4maValue)) {
-        modbus.IoutCalibValueSet(encodeCurrent(ui->Calibr4mA_Value->value()));
-        modbus.CalibrSave();
-    }
+    if (take(conn.req4maValue))
+        sendCurrentPoint(CalibrationKind::Current4mA, ui->Calibr4mA_Value->value());
     if (take(conn.req20maStart)) {
         conn.currentForced = true;
         modbus.IoutCalib_20maStart();
     }
-    if (take(conn.req20maValue)) {
-        modbus.IoutCalibValueSet(encodeCurrent(ui->Calibr20mA_Value->value()));
-        modbus.CalibrSave();
-    }
+    if (take(conn.req20maValue))
+        sendCurrentPoint(CalibrationKind::Current20mA, ui->Calibr20mA_Value->value());
     if (take(conn.req4maTest))
         startCurrentTest(400);
     if (take(conn.req20maTest))
@@ -162,6 +160,9 @@ void MainWindow::sendSpanValue()
     // the file's, not the detector's.
     regHold[SpanConcentrationWord] = static_cast<quint16>(encodeScaled(shown, scale, kWordMax));
     conn.calibrationForced = true;
+    // The journal's value is the one that goes out now, in the detector's
+    // count, whatever the box held at the start or holds later.
+    noteSent(gasRecord, detectorQuantity(value));
     if (!modbus.setCalibValue(value)) {
         calibrationFailed(tr("Калибровка диапазона не удалась"));
         return;

@@ -141,6 +141,7 @@ void TestCurrentOutput::stopBeforeCalibrateSendsNoValue()
 {
     QFETCH(QString, start);
     QFETCH(QString, stop);
+    QFETCH(QString, point);
 
     WindowOnSimulator rig;
     QVERIFY2(rig.connect(kSimulator), qPrintable(rig.errorText()));
@@ -148,7 +149,7 @@ void TestCurrentOutput::stopBeforeCalibrateSendsNoValue()
     rig.click(child<QPushButton>(rig, start));
     rig.tick();
     rig.click(child<QPushButton>(rig, stop));
-    QCOMPARE(rig.ui->calib_iout_stat->text(), QString("Калибровка завершена"));
+    QCOMPARE(rig.ui->calib_iout_stat->text(), QString("Калибровка %1 мА отменена").arg(point));
     QCOMPARE(WindowOnSimulator::enabledOf(currentControls(rig.ui)), kIdle);
     QCOMPARE(rig.tickWrites(), stopWrites());
 }

@@ -1,5 +1,8 @@
 #include <QtTest>
 
+#include "calibrationjournal.h"
+#include "csvfile.h"
+#include "dialogs.h"
 #include "registermodel.h"
 #include "windowonsimulator.h"
 
@@ -28,6 +31,8 @@ private slots:
     void modeButtons();
     void refusedCalibrationIsNotDone_data();
     void refusedCalibrationIsNotDone();
+    void journalRecordsEveryEnd_data();
+    void journalRecordsEveryEnd();
 };
 
 namespace {
@@ -579,6 +584,90 @@ void TestGasCalibration::refusedCalibrationIsNotDone()
     QVERIFY(rig.sim.command("status clear 768"));
     QCOMPARE(rig.tickWrites(), QStringList());
     QCOMPARE(ui->calib_stat->text(), text);
+}
+
+void TestGasCalibration::journalRecordsEveryEnd_data()
+{
+    // Steps: a button's name is clicked, "tick" runs one, "sim ..." is told
+    // to the simulator.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("statusLine");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("valueSent");
+    QTest::addColumn<QString>("readingAfter");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<bool>("unwritable");   // calibrations.csv is a directory
+
+    const QStringList zeroDone{"CalibZeroStart", "tick", "sim conc 0", "CalibZeroSet", "tick", "sim status clear 256",
+                               "tick"};
+    QTest::newRow("zero done") << zeroDone << "calib_stat" << "zero" << "" << "0.0 %НКПР"
+                               << "Калибровка нуля завершена" << false;
+    QTest::newRow("span refused")
+        << QStringList{"CalibDiapStart", "tick", "sim fault exception,fc=06,addr=12", "CalibDiapSet", "tick"}
+        << "calib_stat" << "span" << "25.0 %НКПР" << "2.0 %НКПР" << "Калибровка диапазона не удалась" << false;
+    QTest::newRow("zero cut off") << QStringList{"CalibZeroStart", "tick", "sim fault noanswer,persist", "tick",
+                                                 "tick", "tick"}
+                                  << "calib_stat" << "zero" << "" << "2.0 %НКПР"
+                                  << "Связь прервалась во время калибровки, её итог неизвестен" << false;
+    QTest::newRow("4 mA cancelled") << QStringList{"Calib4maStart", "tick", "Calib4maStop", "tick"}
+                                    << "calib_iout_stat" << "4 mA" << "" << "2.0 %НКПР"
+                                    << "Калибровка 4 мА отменена" << false;
+    QTest::newRow("20 mA done") << QStringList{"Calib20maStart", "tick", "Calib20maSet", "tick", "Calib20maStop",
+                                               "tick"}
+                                << "calib_iout_stat" << "20 mA" << "20.00 мА" << "2.0 %НКПР"
+                                << "Калибровка завершена" << false;
+    QTest::newRow("4 mA refused")
+        << QStringList{"Calib4maStart", "tick", "sim fault exception,fc=06,addr=17", "Calib4maSet", "tick"}
+        << "calib_iout_stat" << "4 mA" << "4.00 мА" << "2.0 %НКПР" << "Калибровка 4 мА не удалась" << false;
+    QTest::newRow("unwritable, two calibrations")
+        << QStringList{"CalibZeroStart", "CalibZeroEsc", "tick"} + zeroDone << "calib_stat" << "zero" << ""
+        << "0.0 %НКПР" << "Калибровка нуля завершена" << true;
+}
+
+// One row for every calibration, however it ended, with the words the tab
+// showed. A journal that cannot be written leaves the calibration as it is
+// and is told once on the connection.
+void TestGasCalibration::journalRecordsEveryEnd()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, statusLine);
+    QFETCH(QString, kind);
+    QFETCH(QString, valueSent);
+    QFETCH(QString, readingAfter);
+    QFETCH(QString, outcome);
+    QFETCH(bool, unwritable);
+
+    WindowOnSimulator rig;
+    QVERIFY(!unwritable || QDir().mkdir(kJournalFileName));
+    QVERIFY2(rig.connect(kSlowCalibration), qPrintable(rig.errorText()));
+    DialogDriver dialogs;
+    if (unwritable)
+        dialogs.closeMessage();
+    for (const QString &step : steps) {
+        if (step == "tick")
+            rig.tick();
+        else if (step.startsWith("sim "))
+            QVERIFY(rig.sim.command(step.mid(4)));
+        else
+            rig.click(button(rig, step));
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(rig.window.findChild<QLineEdit *>(statusLine)->text(), outcome);
+    QCOMPARE(dialogs.unexpected(), QStringList());
+    if (unwritable) {
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY(dialogs.messages().first().text.contains(QDir::current().absoluteFilePath(kJournalFileName)));
+        return;
+    }
+    QCOMPARE(dialogs.messages().size(), 0);
+    QFile file(kJournalFileName);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVector<QStringList> rows;
+    QString error;
+    QVERIFY(parseCsv(file.readAll(), rows, error));
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows[1].mid(1), QStringList({"20240117", "VELOR", "1.2.37", "1", "CH4", kind, valueSent, "2.0 %НКПР",
+                                          readingAfter, outcome}));
 }
 
 QTEST_MAIN(TestGasCalibration)
