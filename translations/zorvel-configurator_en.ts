@@ -522,5 +522,29 @@ calibration</translation>
         <source>Датчику назначен адрес %1, опрос идёт по новому адресу</source>
         <translation>The detector now has address %1, polling goes on at the new address</translation>
     </message>
+    <message>
+        <source>%1 мА</source>
+        <translation>%1 mA</translation>
+    </message>
+    <message>
+        <source>Калибровка 4 мА не удалась</source>
+        <translation>4 mA calibration failed</translation>
+    </message>
+    <message>
+        <source>Калибровка 20 мА не удалась</source>
+        <translation>20 mA calibration failed</translation>
+    </message>
+    <message>
+        <source>Калибровка 4 мА отменена</source>
+        <translation>4 mA calibration cancelled</translation>
+    </message>
+    <message>
+        <source>Калибровка 20 мА отменена</source>
+        <translation>20 mA calibration cancelled</translation>
+    </message>
+    <message>
+        <source>Журнал калибровок не записан: %1. Калибровки идут как обычно, но в журнал не заносятся; до следующего подключения это сообщение не повторится.</source>
+        <translation>The calibration journal was not written: %1. Calibrations run as usual but are not recorded; this message is not shown again until the next connection.</translation>
+    </message>
 </context>
 </TS>
