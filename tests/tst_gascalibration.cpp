@@ -615,6 +615,10 @@ void TestGasCalibration::journalRecordsEveryEnd_data()
                                                "tick"}
                                 << "calib_iout_stat" << "20 mA" << "20.00 мА" << "2.0 %НКПР"
                                 << "Калибровка завершена" << false;
+    QTest::newRow("20 mA cut off") << QStringList{"Calib20maStart", "tick", "Calib20maSet", "tick",
+                                                  "sim fault noanswer,persist", "tick", "tick", "tick"}
+                                   << "calib_iout_stat" << "20 mA" << "20.00 мА" << "2.0 %НКПР"
+                                   << "Связь прервалась во время калибровки, её итог неизвестен" << false;
     QTest::newRow("4 mA refused")
         << QStringList{"Calib4maStart", "tick", "sim fault exception,fc=06,addr=17", "Calib4maSet", "tick"}
         << "calib_iout_stat" << "4 mA" << "4.00 мА" << "2.0 %НКПР" << "Калибровка 4 мА не удалась" << false;
