@@ -604,10 +604,6 @@ void TestGasCalibration::journalRecordsEveryEnd_data()
     QTest::newRow("span refused")
         << QStringList{"CalibDiapStart", "tick", "sim fault exception,fc=06,addr=12", "CalibDiapSet", "tick"}
         << "calib_stat" << "span" << "25.0 %НКПР" << "2.0 %НКПР" << "Калибровка диапазона не удалась" << false;
-    QTest::newRow("zero cut off") << QStringList{"CalibZeroStart", "tick", "sim fault noanswer,persist", "tick",
-                                                 "tick", "tick"}
-                                  << "calib_stat" << "zero" << "" << "0.0 %НКПР"
-                                  << "Связь прервалась во время калибровки, её итог неизвестен" << false;
     QTest::newRow("4 mA cancelled") << QStringList{"Calib4maStart", "tick", "Calib4maStop", "tick"}
                                     << "calib_iout_stat" << "4 mA" << "" << "2.0 %НКПР"
                                     << "Калибровка 4 мА отменена" << false;
