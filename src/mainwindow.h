@@ -70,6 +70,7 @@ private:
     void sendSpanValue();
     void reloadParameterBlock();
     void writeParameterBlock();
+    void warnMixedBlock();
     void showLiveValues(const QVector<quint16> &input);
     void finishCalibration(quint16 status);
     void showGasTable(const QVector<quint16> &input);

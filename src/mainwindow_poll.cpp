@@ -6,6 +6,8 @@
 #include "gasnames.h"
 #include "registermodel.h"
 
+#include <QMessageBox>
+
 using namespace RegisterModel;
 
 namespace {
@@ -22,10 +24,13 @@ bool take(bool &flag)
 
 // One poll tick: the only place that talks to the detector. Requests first,
 // in a fixed order, then the poll, calibration completion, the gas table and
-// the disconnect after three failed polls.
+// the disconnect after three failed polls. Once an answer has been cut for
+// length or time the line babbles, and the tick's further exchanges fail
+// at once (Modbus::beginRound).
 void MainWindow::Timer()
 {
     const BusyCursor busy(longTickAhead());
+    modbus.beginRound();
     serveRequests();
 
     const QVector<quint16> input = modbus.readInputValues();
@@ -157,7 +162,25 @@ void MainWindow::writeParameterBlock()
     if (!blockIsDetectors)
         return;
     MemSetRegHold(regHold);
-    noteBlockWritten(modbus.writeHOLDregs(QVector<quint16>(regHold, regHold + kDeviceWords)));
+    const bool written = modbus.writeHOLDregs(QVector<quint16>(regHold, regHold + kDeviceWords));
+    noteBlockWritten(written);
+    if (!written && modbus.blockWriteMixed())
+        warnMixedBlock();
+}
+
+// Told after the tick, so that the box does not hold the tick open.
+void MainWindow::warnMixedBlock()
+{
+    QMetaObject::invokeMethod(
+        this,
+        [] {
+            QMessageBox::warning(nullptr, " ",
+                                 tr("Датчик принял первую часть параметров (слова 0–95), а вторую (слова "
+                                    "96–179) мог не принять: в нём могут быть новые и старые значения "
+                                    "вперемешку. Проверьте связь и нажмите «Записать» ещё раз."),
+                                 QMessageBox::Ok);
+        },
+        Qt::QueuedConnection);
 }
 
 void MainWindow::showLiveValues(const QVector<quint16> &input)

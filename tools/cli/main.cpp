@@ -12,11 +12,11 @@ QtMessageHandler defaultHandler = nullptr;
 
 // The serial layer explains every failed exchange in a debug line. A scan
 // would print one per silent address, so they show only with --verbose; the
-// traffic log (QT_LOGGING_RULES="zorvel.traffic=true") is not a debug line
-// and shows whenever it is turned on.
+// traffic log (QT_LOGGING_RULES="zorvel.traffic=true") shows whenever it is
+// turned on.
 void quietDebug(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type != QtDebugMsg)
+    if (type != QtDebugMsg || qstrcmp(context.category, "zorvel.traffic") == 0)
         defaultHandler(type, context, message);
 }
 
@@ -39,7 +39,8 @@ int main(int argc, char *argv[])
     switch (parseCommandLine(QCoreApplication::arguments(), options, text)) {
     case ParseResult::Help:
     case ParseResult::Version:
-        printLine(text.trimmed());
+        if (!printLine(text.trimmed()))
+            return fail(ExitUsage, "cannot write standard output: " + outputError());
         return ExitOk;
     case ParseResult::Error:
         return usageError(text);
@@ -51,5 +52,8 @@ int main(int argc, char *argv[])
     catchStopSignals();
     // The parser has checked that the command exists.
     ModbusOperations device;
-    return findCommand(options.command)->run(device, options);
+    const int status = findCommand(options.command)->run(device, options);
+    if (!outputError().isEmpty())
+        return fail(status == ExitOk ? ExitUsage : status, "cannot write standard output: " + outputError());
+    return status;
 }

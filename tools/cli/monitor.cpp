@@ -17,7 +17,6 @@ namespace {
 // The window gives up on a detector after three polls in a row without an
 // answer; so does the monitor.
 const int failedPollLimit = 3;
-const char *noAnswerText = "no answer";
 
 // Local time with its offset, so that logs from two places line up.
 QString timestamp()
@@ -57,7 +56,7 @@ int runMonitor(ModbusOperations &device, const CliOptions &options)
             break;
         const QString time = timestamp();
         const QVector<quint16> input = device.readInputValues();
-        QStringList row{time, QString(), QString(), noAnswerText};
+        QStringList row{time, QString(), QString(), device.lastFailure()};
         if (input.size() == kPolledInputWords) {
             failedPolls = 0;
             const LiveReading reading = decodeReading(input, block[FormatWord]);
@@ -68,6 +67,8 @@ int runMonitor(ModbusOperations &device, const CliOptions &options)
         printLine(row.join(' ').simplified());
         if (csv.isOpen() && !csv.append(row))
             return fail(ExitUsage, QString("cannot write %1").arg(options.csv));
+        if (!device.isOpen())
+            return fail(ExitUsage, QString("port %1 was lost: %2").arg(options.port, device.portError()));
         if (failedPolls >= failedPollLimit)
             return deviceFailed(options, "no answer to three polls in a row");
     }

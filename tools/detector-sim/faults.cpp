@@ -26,6 +26,8 @@ const KindInfo kinds[] = {
     {FaultKind::Garbage, "garbage", 3, 1, 256},
     {FaultKind::WrongAddress, "wrongaddr", 0, 0, 255},
     {FaultKind::Close, "close", -1, 0, 0},
+    {FaultKind::Echo, "echo", 0, 0, 600000},
+    {FaultKind::Ignore, "ignore", 0, 0, 65535},
 };
 
 const KindInfo *findKind(const QString &name)
@@ -149,7 +151,7 @@ bool parseFaultRule(const QString &text, FaultRule &rule, QString &error)
     const KindInfo *info = findKind(words[0]);
     if (!info) {
         error = QString("unknown fault \"%1\" (noanswer, badcrc, truncate, exception, delay, "
-                        "gap, garbage, wrongaddr, close, silent)").arg(words[0]);
+                        "gap, garbage, wrongaddr, close, echo, ignore, silent)").arg(words[0]);
         return false;
     }
     rule.kind = info->kind;
@@ -232,7 +234,8 @@ AppliedFault FaultInjector::pick(int function, int address, int count)
         FaultRule &rule = list[i];
         if ((rule.function >= 0 && rule.function != function)
             || (rule.address >= 0 && rule.address != address)
-            || (rule.writeTo >= 0 && !writesTo(function, address, count, rule.writeTo)))
+            || (rule.writeTo >= 0 && !writesTo(function, address, count, rule.writeTo))
+            || (rule.kind == FaultKind::Ignore && !writesTo(function, address, count, rule.argument)))
             continue;
         ++rule.seen;
         if (chosen >= 0 || rule.seen <= rule.after)
@@ -255,7 +258,7 @@ AppliedFault FaultInjector::pick(int function, int address, int count)
 }
 
 QVector<Segment> FaultInjector::shape(const AppliedFault &fault, const QByteArray &answer,
-                                      int turnaroundMs, quint8 otherAddress)
+                                      int turnaroundMs, quint8 otherAddress, const QByteArray &request)
 {
     if (answer.isEmpty())
         return {};
@@ -291,8 +294,11 @@ QVector<Segment> FaultInjector::shape(const AppliedFault &fault, const QByteArra
         bytes[0] = static_cast<char>(fault.argument >= 0 ? fault.argument : otherAddress);
         appendModbusCrc(bytes);
         break;
+    case FaultKind::Echo:
+        return {{0, request}, {turnaroundMs + fault.argument, bytes}};
     case FaultKind::None:
     case FaultKind::Exception:  // already the exception answer
+    case FaultKind::Ignore:     // the detector's doing, not the answer's
         break;
     }
     return {{turnaroundMs, bytes}};

@@ -69,6 +69,10 @@ Faults
     garbage[=N]        N random bytes right before the answer (default 3)
     wrongaddr[=A]      a correct answer from slave A (default the next address)
     close              close the pty instead of answering: the port vanishes
+    echo[=MS]          the request comes back first, as through an echoing
+                       adapter; the answer MS later (default 0: glued to it)
+    ignore=N           a write over register N is answered as done, but N
+                       keeps its value (a read-back then differs)
     silent[=N]         answer N more requests, then none (noanswer,persist,after=N)
   modifiers:
     once               the next matching request only (default)
@@ -84,6 +88,7 @@ Faults
             --fault exception=2,fc=06,addr=12   --fault badcrc,after=3
             --fault exception,persist,writeto=13 (the detector refuses
             every write of register 13, single or in a block)
+            --fault echo,persist (every request echoed)
   Several faults may be active; a request gets the first that fires.
 
 Behaviour
