@@ -291,7 +291,7 @@ void TestSimModbus::faultSeenAsFailure_data()
     QTest::newRow("4 bytes read") << "truncate=4" << false << false << format << 0;
     QTest::newRow("exception read") << "exception=4" << false << false << shortAnswer << 0;
     // A refused write is a failed write, whatever its CRC.
-    QTest::newRow("exception write") << "exception=4" << true << false << "Modbus exception, code 4" << 0;
+    QTest::newRow("exception write") << "exception=4" << true << false << "Modbus exception 04 (slave device failure)" << 0;
     QTest::newRow("delay past the timeout") << "delay=600" << false << false << format << 300;
     QTest::newRow("delay within the timeout") << "delay=150" << false << true << "" << 140;
     QTest::newRow("gap inside the answer") << "gap=60" << false << false << crc << 0;

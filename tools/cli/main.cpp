@@ -11,12 +11,14 @@ namespace {
 QtMessageHandler defaultHandler = nullptr;
 
 // The serial layer explains every failed exchange in a debug line. A scan
-// would print one per silent address, so they show only with --verbose; the
-// traffic log (QT_LOGGING_RULES="zorvel.traffic=true") shows whenever it is
-// turned on.
+// would print one per silent address, so they show only with --verbose, and
+// so do Qt's own warnings (a seek on /dev/full): without --verbose every
+// failure is the program's one line. The traffic log
+// (QT_LOGGING_RULES="zorvel.traffic=true") shows whenever it is turned on.
 void quietDebug(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type != QtDebugMsg || qstrcmp(context.category, "zorvel.traffic") == 0)
+    const bool traffic = qstrcmp(context.category, "zorvel.traffic") == 0;
+    if (traffic || type == QtCriticalMsg || type == QtFatalMsg)
         defaultHandler(type, context, message);
 }
 
