@@ -249,6 +249,11 @@ void TestModbusFrames::writeEvaluation_data()
                                          << QStringList{"Modbus exception 04 (slave device failure)"};
     QTest::newRow("echo from another slave") << single << withCrc(hex("07 06 00 03 00 80")) << false
                                              << QStringList{"Ответ не на этот запрос: адрес 7, функция 06"};
+    // A well-formed answer that confirms another write confirms nothing.
+    QTest::newRow("0x06 answer with another value") << single << withCrc(hex("01 06 00 03 00 81")) << false
+                                                    << QStringList{"Ответ не подтверждает запись: 01 06 00 03 00 81 b9 aa"};
+    QTest::newRow("0x10 answer with another quantity") << multiple << writeMultipleAnswer(1, 0x60, 83) << false
+                                                       << QStringList{"Ответ не подтверждает запись: 01 10 00 60 00 53 80 2a"};
     QTest::newRow("0x06 echo to 0x10") << multiple << hex("01 06 00 03 00 80 78 6a") << false
                                        << QStringList{"Ответ не на этот запрос: адрес 1, функция 06"};
 }

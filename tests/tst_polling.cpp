@@ -27,6 +27,7 @@ private slots:
     void nextConnectionAfterAutomaticDisconnect_data();
     void nextConnectionAfterAutomaticDisconnect();
     void vanishedPortDisconnectsQuickly();
+    void cutAnswerEndsTheTick();
     void allRequestsInTheirOrder();
     void spanValueMustFitItsRegister_data();
     void spanValueMustFitItsRegister();
@@ -600,6 +601,24 @@ private:
 };
 
 } // namespace
+
+// A babbling line: once an answer has been cut for its length, the tick
+// sends nothing more, since every further request would cost as much; the
+// next tick, on a quiet line, does its work.
+void TestPolling::cutAnswerEndsTheTick()
+{
+    CONNECTED(w);
+    QVERIFY(w.sim.command("fault garbage=256 once"));
+    w.probe->reqReload() = true;
+    w.probe->tick();
+    QTest::qWait(100);
+    QCOMPARE(logged(w.sim, 1), QStringList{kReload.first()});
+    QCOMPARE(w.probe->failedPolls(), 1);
+    w.sim.clearRequests();
+    w.probe->tick();
+    QCOMPARE(logged(w.sim, 4), kReload + QStringList{kPoll});
+    QCOMPARE(w.probe->failedPolls(), 0);
+}
 
 void TestPolling::busyCursorDuringLongTicks_data()
 {
