@@ -165,6 +165,7 @@ void followingReadKeepsInStep(Line &line)
 {
     const QVector<quint16> own{0x5A5A, 0xA5A5};
     QVector<quint16> words;
+    line.master.setReadTimeout(0);   // the usual wait: an answer that comes is not missed
     {
         PtyResponder device(line.pty, {PtyReply::after(5, withReferenceCrc(readAnswerBytes(own)))});
         words = line.master.readInputRegisters(0x100, 2);

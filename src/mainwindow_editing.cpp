@@ -1,9 +1,12 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QPalette>
 
 #include "customplotwidget.h"
+#include "parametertable.h"
 #include "registermodel.h"
 
 using namespace RegisterModel;
@@ -30,7 +33,56 @@ void showScaled(QDoubleSpinBox *box, double shown, quint32 fieldMax, quint8 deci
     box->setMaximum(shownMaximum(limit, fieldMax, scale));
     box->setValue(shown);
 }
+
+// The 16-bit fields and the currents divide in single precision. Single
+// precision carries about seven digits, fewer than the 32-bit 20 mA point may
+// hold at three decimals; divided in double, a reload followed by a write
+// gives it back unchanged.
+void showParameter(QObject *window, const Parameter &parameter, quint32 stored, quint8 decimals, quint16 scale)
+{
+    switch (parameter.kind) {
+    case ParamKind::Current:
+        window->findChild<QDoubleSpinBox *>(parameter.control)->setValue(decodeCurrent(quint16(stored)));
+        break;
+    case ParamKind::Scaled:
+        showScaled(window->findChild<QDoubleSpinBox *>(parameter.control),
+                   parameter.highWord < 0 ? decodeScaledSingle(stored, scale) : decodeScaled(stored, scale),
+                   fieldMaximum(parameter), decimals, scale);
+        break;
+    case ParamKind::Direction:
+    case ParamKind::Switch:
+        window->findChild<QComboBox *>(parameter.control)->setCurrentIndex(int(stored));
+        break;
+    default:
+        break;
+    }
 }
+
+void storeParameter(QObject *window, const Parameter &parameter, quint16 *block, quint16 scale)
+{
+    switch (parameter.kind) {
+    case ParamKind::Current:
+        setStoredValue(parameter, block,
+                       encodeCurrent(window->findChild<QDoubleSpinBox *>(parameter.control)->value()));
+        break;
+    case ParamKind::Scaled: {
+        const double shown = window->findChild<QDoubleSpinBox *>(parameter.control)->value();
+        setStoredValue(parameter, block, encodeScaled(shown, scale, fieldMaximum(parameter)));
+        break;
+    }
+    case ParamKind::Direction:
+    case ParamKind::Switch: {
+        // A combo without a selection leaves its bit as it is.
+        const int index = window->findChild<QComboBox *>(parameter.control)->currentIndex();
+        if (index >= 0)
+            setStoredValue(parameter, block, quint32(index));
+        break;
+    }
+    default:
+        break;
+    }
+}
+} // namespace
 
 void MainWindow::CtrlEnable(bool enabled)
 {
@@ -65,32 +117,10 @@ void MainWindow::CtrlSetRegHold(const quint16 *block)
     decimals = decimalCount(block[FormatWord]);
     scale = scaleFactor(decimals);
 
-    ui->i_init->setValue(decodeCurrent(block[InitCurrentWord]));
-    ui->i_serv->setValue(decodeCurrent(block[ServiceCurrentWord]));
-
-    auto show = [this](QDoubleSpinBox *box, double shown, quint32 fieldMax) {
-        showScaled(box, shown, fieldMax, decimals, scale);
-    };
-    auto single = [this](quint32 stored) { return decodeScaledSingle(stored, scale); };
-    show(ui->deadZone, single(block[DeadZoneWord]), kWordMax);
-    show(ui->valueHigh, single(block[DisplayRangeWord]), kWordMax);
-    show(ui->magCalib, single(block[MagneticCalibrationWord]), kWordMax);
-    // Single precision carries about seven digits, fewer than the 32-bit point
-    // may hold at three decimals; divided in double, a reload followed by a
-    // write gives it back unchanged.
-    show(ui->point20ma, decodeScaled(joinWords(block[Point20maHighWord], block[Point20maLowWord]), scale),
-         kPoint20maMax);
-
-    const quint16 hysteresis = block[Hysteresis12Word];
-    ui->limit1_opt->setCurrentIndex(flagBit15(block[Threshold1Word]));
-    show(ui->limit1_level, single(level15(block[Threshold1Word])), kLevelMax);
-    show(ui->limit1_hyst, single(lowByte(hysteresis)), kHysteresisMax);
-    ui->limit2_opt->setCurrentIndex(flagBit15(block[Threshold2Word]));
-    show(ui->limit2_level, single(level15(block[Threshold2Word])), kLevelMax);
-    show(ui->limit2_hyst, single(highByte(hysteresis)), kHysteresisMax);
-    ui->limit3_opt->setCurrentIndex(flagBit15(block[Threshold3SwitchWord]));
-    show(ui->limit3_level, single(block[Threshold3LevelWord]), kWordMax);
-    show(ui->limit3_hyst, single(lowByte(block[Threshold3HysteresisWord])), kHysteresisMax);
+    for (const Parameter &parameter : parameterTable()) {
+        if (parameter.control && (parameter.role == ParamRole::Block || parameter.role == ParamRole::Calibration))
+            showParameter(this, parameter, storedValue(parameter, block), decimals, scale);
+    }
 
     const QString type = deviceTypeText(highByte(block[DeviceTypeWord]));
     if (!type.isNull())
@@ -105,8 +135,6 @@ void MainWindow::CtrlSetRegHold(const quint16 *block)
     }
     ui->rbGazC->setChecked(true);
     ui->rbGazOsn->setChecked(false);
-
-    show(ui->CalibrValue, single(block[SpanConcentrationWord]), kWordMax);
 }
 
 void MainWindow::CtrlSetRegHoldSerNum()
@@ -120,27 +148,12 @@ void MainWindow::CtrlSetRegHoldSerNum()
 
 void MainWindow::MemSetRegHold(quint16 *block)
 {
-    block[InitCurrentWord] = encodeCurrent(ui->i_init->value());
-    block[ServiceCurrentWord] = encodeCurrent(ui->i_serv->value());
-    block[DeadZoneWord] = quint16(encodeScaled(ui->deadZone->value(), scale, kWordMax));
-    block[DisplayRangeWord] = quint16(encodeScaled(ui->valueHigh->value(), scale, kWordMax));
-    block[MagneticCalibrationWord] = quint16(encodeScaled(ui->magCalib->value(), scale, kWordMax));
-
-    const quint32 point20ma = encodeScaled(ui->point20ma->value(), scale, kPoint20maMax);
-    block[Point20maLowWord] = lowHalf(point20ma);
-    block[Point20maHighWord] = highHalf(point20ma);
-
-    block[Threshold1Word] = withLevel15(withFlagBit15(block[Threshold1Word], ui->limit1_opt->currentIndex()),
-                                        encodeScaled(ui->limit1_level->value(), scale, kLevelMax));
-    block[Threshold2Word] = withLevel15(withFlagBit15(block[Threshold2Word], ui->limit2_opt->currentIndex()),
-                                        encodeScaled(ui->limit2_level->value(), scale, kLevelMax));
-    block[Hysteresis12Word] = packHysteresis(encodeScaled(ui->limit1_hyst->value(), scale, kHysteresisMax),
-                                             encodeScaled(ui->limit2_hyst->value(), scale, kHysteresisMax));
-
-    block[Threshold3SwitchWord] = withFlagBit15(block[Threshold3SwitchWord], ui->limit3_opt->currentIndex());
-    block[Threshold3LevelWord] = quint16(encodeScaled(ui->limit3_level->value(), scale, kWordMax));
-    block[Threshold3HysteresisWord] = quint16(encodeScaled(ui->limit3_hyst->value(), scale, kHysteresisMax));
-
+    // The span concentration goes out only when a calibration sends it, and
+    // the identity only with "Применить".
+    for (const Parameter &parameter : parameterTable()) {
+        if (parameter.control && parameter.role == ParamRole::Block)
+            storeParameter(this, parameter, block, scale);
+    }
     encodeText(activeGasName, block + GasNameWord, kGasNameBytes);
 }
 

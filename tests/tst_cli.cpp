@@ -1,5 +1,6 @@
 // zorvel-cli end to end: the program itself, run as a field engineer runs it,
 // against the simulated detector.
+#include "calibrationjournal.h"
 #include "simulator.h"
 #include "testsupport.h"
 
@@ -22,15 +23,21 @@ struct CliRun
     QString err;
 };
 
-// An argument ">FILE" sends standard output to FILE.
-CliRun runCli(QStringList arguments, int timeoutMs = 30000)
+// With a reader, standard output goes through it in a shell pipe; an
+// argument ">FILE" sends it to FILE.
+CliRun runCli(QStringList arguments, const QString &workingDir = QString(), const QString &reader = QString())
 {
+    const int timeoutMs = 30000;
     QProcess process;
     for (const QString &argument : arguments.filter(QRegularExpression("^>"))) {
         process.setStandardOutputFile(argument.mid(1));
         arguments.removeOne(argument);
     }
-    process.start(ZORVEL_CLI_PATH, arguments);
+    process.setWorkingDirectory(workingDir);
+    if (reader.isEmpty())
+        process.start(ZORVEL_CLI_PATH, arguments);
+    else
+        process.start("sh", QStringList{"-c", "\"$0\" \"$@\" | " + reader, ZORVEL_CLI_PATH} + arguments);
     CliRun run;
     if (!process.waitForFinished(timeoutMs)) {
         process.kill();
@@ -66,6 +73,14 @@ QMap<int, quint16> wordsOf(const QString &pairs)
     return words;
 }
 
+// Applies "word:value" edits to a settings file's content.
+void editWords(QByteArray &content, const QString &edits)
+{
+    const QMap<int, quint16> words = wordsOf(edits);
+    for (auto it = words.cbegin(); it != words.cend(); ++it)
+        setFileWord(content, it.key(), it.value());
+}
+
 // The block that went out in Write Multiple Registers requests, word by word.
 QMap<int, quint16> writtenWords(const QVector<SimRequest> &requests)
 {
@@ -91,6 +106,10 @@ private slots:
     void writeSettings();
     void monitorCsv();
     void scanFindsMovedDetector();
+    void diffSettings_data();
+    void diffSettings();
+    void journal_data();
+    void journal();
     void failures_data();
     void failures();
 };
@@ -178,9 +197,7 @@ void TestCli::writeSettings()
     for (int word = 0; word < 256; ++word)
         QCOMPARE(fileWord(content, word), word < 180 ? before[word] : quint16(0));
 
-    const QMap<int, quint16> edits = wordsOf(fileEdits);
-    for (auto it = edits.cbegin(); it != edits.cend(); ++it)
-        setFileWord(content, it.key(), it.value());
+    editWords(content, fileEdits);
     writeFile(path, content);
     if (serviceBefore)
         QVERIFY2(sim.command("set holding 3 128"), qPrintable(sim.errorText()));
@@ -220,8 +237,11 @@ void TestCli::monitorCsv()
              qPrintable(sim.errorText()));
     QTemporaryDir dir;
     const QString csvPath = dir.filePath("test.csv");
-    const CliRun run = runCli({"--port", sim.portPath(), "monitor", "--count", "3", "--interval", "0.3",
-                               "--csv", csvPath});
+    // An earlier run's log, its last row cut; this run's reader stops after
+    // three lines, so the fourth poll's line ends the program.
+    writeFile(csvPath, "time,concentration,unit,status\r\nearlier,cut");
+    const CliRun run = runCli({"--port", sim.portPath(), "monitor", "--count", "4", "--interval", "0.3",
+                               "--csv", csvPath}, QString(), "head -3");
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
     QCOMPARE(run.out.size(), 3);
@@ -233,9 +253,13 @@ void TestCli::monitorCsv()
         QVERIFY2(match.hasMatch(), qPrintable(out));
         times << match.captured(1);
     }
-    QCOMPARE(QString::fromUtf8(contentOf(csvPath)),
-             QString("time,concentration,unit,status\r\n") + times[0] + ",3.00,%НКПР,Измерение\r\n" + times[1]
-                 + ",3.00,%НКПР,Измерение\r\n" + times[2] + ",3.00,%НКПР,Измерение\r\n");
+    const QStringList rows = QString::fromUtf8(contentOf(csvPath)).split("\r\n");
+    QCOMPARE(rows.size(), 7);
+    QCOMPARE(rows.mid(0, 2), QStringList({"time,concentration,unit,status", "earlier,cut"}));
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(rows[2 + i], times[i] + ",3.00,%НКПР,Измерение");
+    QVERIFY2(rows[5].endsWith(",3.00,%НКПР,Измерение"), qPrintable(rows[5]));
+    QCOMPARE(rows[6], QString());
 
     // One poll each interval, and nothing written.
     QVector<double> polls;
@@ -244,7 +268,7 @@ void TestCli::monitorCsv()
         if (r.function == 0x04)
             polls << r.time;
     }
-    QCOMPARE(polls.size(), 3);
+    QCOMPARE(polls.size(), 4);
     QVERIFY2(polls[2] - polls[0] >= 0.55, "polls closer than --interval");
 }
 
@@ -264,6 +288,138 @@ void TestCli::scanFindsMovedDetector()
     QVERIFY2(elapsed < 40 * 200, qPrintable(QString("40 addresses took %1 ms").arg(elapsed)));
 }
 
+// Each row: the edits of the first file, or DETECTOR for the detector itself,
+// the edits of the second file, both made on the block read from the
+// detector; the options, the exit status and standard output, lines joined
+// by "|" with their blanks simplified.
+void TestCli::diffSettings_data()
+{
+    QTest::addColumn<QString>("first");
+    QTest::addColumn<QString>("second");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+
+    // The simulator's block: one decimal, %НКПР, threshold 1 at 10.0.
+    const QString sameIdentity = "|identity, compared only with --all:|parameter A B|Modbus address 1 1"
+                                 "|HART address 1 1|serial number 20240117 20240117";
+    const QString otherIdentity = "1:0x0500 2:55 20:0 21:7";
+    QTest::newRow("equal") << "DETECTOR" << "" << QStringList() << 0 << "no differences" + sameIdentity;
+    QTest::newRow("threshold with its direction")
+        << "DETECTOR" << "7:0x8096" << QStringList() << 3
+        << "parameter A B|threshold 1 direction above below|threshold 1 level 10.0 %НКПР 15.0 %НКПР" + sameIdentity;
+    // Every scaled value ten times its stored integer at two decimals, and
+    // bytes after the gas name's end: the same settings.
+    QTest::newRow("other decimal count, gas name as text")
+        << "" << "4:0x4230 6:5000 7:1000 8:2000 9:0x1414 13:2500 14:1000 18:50 34:0x4141 113:5000 126:4000 127:20"
+        << QStringList() << 3 << "parameter A B|decimals 1 2" + sameIdentity;
+    QTest::newRow("identity apart without --all")
+        << "DETECTOR" << otherIdentity << QStringList() << 0
+        << "no differences|identity, compared only with --all:|parameter A B|Modbus address 1 5|HART address 1 55"
+           "|serial number 20240117 7";
+    QTest::newRow("identity with --all") << "DETECTOR" << otherIdentity << QStringList{"--all"} << 3
+                                         << "parameter A B|Modbus address 1 5|HART address 1 55|serial number 20240117 7";
+    QTest::newRow("two files, raw word, CSV")
+        << "" << "16:301 50:0x1234" << QStringList{"--csv", "-"} << 3
+        << "parameter,A,B|service mode current,3.00 mA,3.01 mA|word 50,0x0000,0x1234";
+}
+
+void TestCli::diffSettings()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, second);
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+
+    SimulatorProcess sim;
+    QVERIFY2(sim.launch(steady), qPrintable(sim.errorText()));
+    QTemporaryDir dir;
+    const QString base = dir.filePath("base.bin");
+    QCOMPARE(runCli({"--port", sim.portPath(), "read-settings", base}).exitCode, 0);
+    auto edited = [&](const QString &name, const QString &edits) {
+        QByteArray content = contentOf(base);
+        editWords(content, edits);
+        writeFile(dir.filePath(name), content);
+        return dir.filePath(name);
+    };
+    const QString secondFile = edited("second.bin", second);
+    QStringList arguments{"diff-settings", secondFile};
+    if (first == "DETECTOR") {
+        arguments = QStringList{"--port", sim.portPath()} + arguments;
+        out.replace(" A ", " detector ").replace(",A,", ",detector,");
+    } else {
+        const QString firstFile = edited("first.bin", first);
+        arguments.insert(1, firstFile);
+        out.replace(" A ", " " + firstFile + " ").replace(",A,", "," + firstFile + ",");
+    }
+    out.replace(QRegularExpression("([ ,])B(\\||$)"), "\\1" + secondFile + "\\2");
+
+    const CliRun run = runCli(arguments + options);
+    QCOMPARE(run.err, QString());
+    QStringList lines;
+    for (const QString &line : run.out)
+        lines << line.simplified();
+    QCOMPARE(lines.join('|'), out);
+    QCOMPARE(run.exitCode, exitCode);
+    for (const SimRequest &r : sim.requests())
+        QVERIFY2(r.isRead(), qPrintable("diff-settings wrote: " + r.line));
+}
+
+// Each row: the options, the exit status and standard output (lines joined by
+// "|", blanks simplified, the time of each row as TIME) or, on failure, a
+// part of standard error. The journal holds a zero and a span calibration of
+// two detectors, written as the window writes them.
+void TestCli::journal_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");
+
+    const QString header = "time serial number device type firmware Modbus address gas kind value sent "
+                           "reading before reading after outcome";
+    const QString zero = "TIME 20240117 VELOR 1.2.37 1 CH4 zero 0.3 %НКПР 0.0 %НКПР Калибровка нуля выполнена";
+    const QString span = "TIME 4242 TRIVAN 2.0.1 7 C3H8, \"test\" span 50.0 %НКПР 0.1 %НКПР 49.8 %НКПР Отменено";
+    QTest::newRow("newest last") << QStringList() << 0 << header + "|" + zero + "|" + span;
+    QTest::newRow("one detector") << QStringList{"--serial", "4242"} << 0 << header + "|" + span;
+    QTest::newRow("no rows of that detector") << QStringList{"--serial", "5"} << 0
+                                              << "no calibrations of serial number 5 in calibrations.csv";
+    QTest::newRow("missing file") << QStringList{"--file", "none.csv"} << 2
+                                  << "cannot open none.csv: No such file or directory";
+}
+
+void TestCli::journal()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+
+    QTemporaryDir dir;
+    CalibrationJournal written(dir.filePath(kJournalFileName));
+    QString error;
+    written.begin({"20240117", "VELOR", "1.2.37", 1, "CH4", CalibrationKind::Zero, "", "0.3 %НКПР"});
+    QVERIFY2(written.finish("Калибровка нуля выполнена", "0.0 %НКПР", error), qPrintable(error));
+    written.begin({"4242", "TRIVAN", "2.0.1", 7, "C3H8, \"test\"", CalibrationKind::Span, "50.0 %НКПР",
+                   "0.1 %НКПР"});
+    QVERIFY2(written.finish("Отменено", "49.8 %НКПР", error), qPrintable(error));
+
+    const CliRun run = runCli(QStringList{"journal"} + options, dir.path());
+    QCOMPARE(run.exitCode, exitCode);
+    if (exitCode != 0) {
+        QVERIFY2(run.err.contains(output), qPrintable(run.err));
+        return;
+    }
+    QCOMPARE(run.err, QString());
+    // Aligned: each row's second column starts under the header's.
+    for (const QString &line : run.out.mid(1))
+        QCOMPARE(line.indexOf(QRegularExpression("  \\S")), run.out[0].indexOf("  serial number"));
+    const QRegularExpression time("^\\S+T\\S+");
+    QStringList lines;
+    for (const QString &line : run.out)
+        lines << QString(line).replace(time, "TIME").simplified();
+    QCOMPARE(lines.join('|'), output);
+}
+
 // Each row: the simulator's fault, the arguments (PORT stands for the
 // simulator's port, FIFO for a named pipe), the exit status, a part of the
 // one line on standard error and the lines on standard output.
@@ -281,6 +437,9 @@ void TestCli::failures_data()
                                   << "port /dev/zorvel-none does not exist" << 0;
     QTest::newRow("short settings file") << "" << QStringList{"--port", "PORT", "write-settings", "SHORT"} << 2
                                          << "SHORT is not a settings file" << 0;
+    QTest::newRow("monitor on a full disk")
+        << "" << QStringList{"--port", "PORT", "monitor", "--count", "2", "--csv", "/dev/full"} << 2
+        << "cannot write /dev/full: No space left on device" << 0;
     QTest::newRow("option of another command")
         << "" << QStringList{"--port", "PORT", "info", "--all"} << 2 << "--all does not apply to info" << 0;
     QTest::newRow("interval nan") << "" << QStringList{"--port", "PORT", "monitor", "--interval", "nan"} << 2

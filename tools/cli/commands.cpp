@@ -3,11 +3,13 @@
 namespace {
 
 const Command commands[] = {
-    {"info", 0, runInfo},
-    {"read-settings", 1, runReadSettings},
-    {"write-settings", 1, runWriteSettings},
-    {"monitor", 0, runMonitor},
-    {"scan", 0, runScan},
+    {"info", 0, 0, -1, runInfo},
+    {"read-settings", 1, 1, -1, runReadSettings},
+    {"write-settings", 1, 1, -1, runWriteSettings},
+    {"monitor", 0, 0, -1, runMonitor},
+    {"scan", 0, 0, -1, runScan},
+    {"diff-settings", 1, 2, 2, runDiffSettings},
+    {"journal", 0, 0, 0, runJournal},
 };
 
 } // namespace

@@ -13,11 +13,20 @@ int runReadSettings(ModbusOperations &device, const CliOptions &options);
 int runWriteSettings(ModbusOperations &device, const CliOptions &options);
 int runMonitor(ModbusOperations &device, const CliOptions &options);
 int runScan(ModbusOperations &device, const CliOptions &options);
+int runDiffSettings(ModbusOperations &device, const CliOptions &options);
+int runJournal(ModbusOperations &device, const CliOptions &options);
+
+// Reads the settings file at path into block; a caller reads its files before
+// the port is touched, so that a bad file costs the detector nothing. ExitOk,
+// or ExitUsage with the reason on standard error.
+int readSettingsArgument(const QString &path, quint16 *block);
 
 struct Command
 {
     const char *name;
-    int arguments;           // FILE arguments after the name
+    int minFiles;            // FILE arguments after the name
+    int maxFiles;
+    int filesWithoutPort;    // with this many FILEs no port is needed; -1: never
     int (*run)(ModbusOperations &, const CliOptions &);
 };
 

@@ -1,5 +1,5 @@
 #include "commands.h"
-#include "csvlog.h"
+#include "csvfile.h"
 #include "detector.h"
 #include "modbusoperations.h"
 #include "options.h"
@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFile>
 
 using namespace RegisterModel;
 
@@ -17,6 +18,7 @@ namespace {
 // The window gives up on a detector after three polls in a row without an
 // answer; so does the monitor.
 const int failedPollLimit = 3;
+const QStringList csvHeader{"time", "concentration", "unit", "status"};
 
 // Local time with its offset, so that logs from two places line up.
 QString timestamp()
@@ -24,6 +26,14 @@ QString timestamp()
     QDateTime now = QDateTime::currentDateTime();
     now.setOffsetFromUtc(now.offsetFromUtc());
     return now.toString(Qt::ISODateWithMs);
+}
+
+// Said before the port is opened: a log that cannot be kept is no reason to
+// poll the detector.
+bool csvOpens(const QString &path, QString &error)
+{
+    QFile file;
+    return openCsvForAppending(file, path, error);
 }
 
 // Polls start at fixed times from the first, so the interval does not grow
@@ -38,9 +48,8 @@ bool waitForPoll(const QElapsedTimer &clock, int poll, double intervalSeconds)
 
 int runMonitor(ModbusOperations &device, const CliOptions &options)
 {
-    CsvLog csv;
     QString error;
-    if (!options.csv.isEmpty() && !csv.open(options.csv, {"time", "concentration", "unit", "status"}, error))
+    if (!options.csv.isEmpty() && !csvOpens(options.csv, error))
         return fail(ExitUsage, error);
     // The decimal count and unit are the detector's own, read before any poll.
     QVector<quint16> block;
@@ -64,9 +73,12 @@ int runMonitor(ModbusOperations &device, const CliOptions &options)
         } else {
             ++failedPolls;
         }
-        printLine(row.join(' ').simplified());
-        if (csv.isOpen() && !csv.append(row))
-            return fail(ExitUsage, QString("cannot write %1").arg(options.csv));
+        // The row first: a reader that closes the pipe, as head does, ends
+        // the program at the next line printed, and the row is kept.
+        if (!options.csv.isEmpty() && !appendCsvRow(options.csv, csvHeader, row, error))
+            return fail(ExitUsage, error);
+        if (!printLine(row.join(' ').simplified()))
+            return ExitUsage;   // main() says why
         if (!device.isOpen())
             return fail(ExitUsage, QString("port %1 was lost: %2").arg(options.port, device.portError()));
         if (failedPolls >= failedPollLimit)

@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include "calibrationjournal.h"
 #include "commands.h"
 
 #include <QCommandLineParser>
@@ -14,13 +15,15 @@ const int lastAddress = 247;   // 0 is broadcast, 248-255 are reserved
 
 // Options that only some commands take, with those commands.
 const struct { const char *option; const char *commands; } commandOptions[] = {
-    {"all", "write-settings"},
+    {"all", "write-settings diff-settings"},
     {"interval", "monitor"},
     {"count", "monitor"},
-    {"csv", "monitor"},
+    {"csv", "monitor diff-settings"},
     {"from", "scan"},
     {"to", "scan"},
-    {"address", "info read-settings write-settings monitor"},
+    {"address", "info read-settings write-settings monitor diff-settings"},
+    {"file", "journal"},
+    {"serial", "journal"},
 };
 
 const char *description = R"(Reads, writes and watches one gas detector on a serial port as a Modbus RTU
@@ -39,11 +42,20 @@ Commands:
   monitor              poll the detector and print a line per poll: time,
                        concentration, unit, status text; Ctrl-C ends it
   scan                 try each address from --from to --to and list those
-                       that answer, with device type and serial number)";
+                       that answer, with device type and serial number
+  diff-settings FILE [FILE2]
+                       compare the detector's parameters with a settings
+                       file, or two files without a port, by name and in
+                       the unit each block shows; identity (Modbus address,
+                       HART address, serial number) is listed apart and
+                       compared only with --all
+  journal              print the window's calibration journal as a table,
+                       oldest first)";
 
 const char *exitStatus = R"(
 Exit status: 0 success; 1 the detector did not answer or refused; 2 bad
-usage, or a file or port that cannot be used; 3 the read-back did not match.
+usage, or a file or port that cannot be used; 3 the read-back did not match,
+or diff-settings found differences.
 )";
 
 bool intValue(const QString &text, int low, int high, int &value)
@@ -90,6 +102,14 @@ bool takeNumbers(const QCommandLineParser &parser, CliOptions &options, QString 
         error = rangeError("count", parser.value("count"), "a whole number from 1");
         return false;
     }
+    if (parser.isSet("serial")) {
+        bool ok = false;
+        parser.value("serial").toUInt(&ok);
+        if (!ok) {
+            error = rangeError("serial", parser.value("serial"), "a serial number, 0-4294967295");
+            return false;
+        }
+    }
     if (parser.isSet("interval")) {
         bool ok = false;
         options.interval = parser.value("interval").toDouble(&ok);
@@ -104,10 +124,19 @@ bool takeNumbers(const QCommandLineParser &parser, CliOptions &options, QString 
     return true;
 }
 
+QString argumentsWanted(const Command &command)
+{
+    if (command.maxFiles == 0)
+        return QString("%1 takes no arguments").arg(command.name);
+    if (command.minFiles == command.maxFiles)
+        return QString("%1 takes one FILE").arg(command.name);
+    return QString("%1 takes one or two FILEs").arg(command.name);
+}
+
 bool takeCommand(const QStringList &positional, CliOptions &options, QString &error)
 {
     if (positional.isEmpty()) {
-        error = "no command given (info, read-settings, write-settings, monitor or scan)";
+        error = "no command given (info, read-settings, write-settings, monitor, scan, diff-settings or journal)";
         return false;
     }
     options.command = positional.first();
@@ -116,15 +145,20 @@ bool takeCommand(const QStringList &positional, CliOptions &options, QString &er
         error = QString("unknown command \"%1\"").arg(options.command);
         return false;
     }
-    const int arguments = command->arguments;
-    if (positional.size() - 1 != arguments) {
-        error = arguments == 1 ? QString("%1 takes one FILE").arg(options.command)
-                               : QString("%1 takes no arguments").arg(options.command);
+    const int files = positional.size() - 1;
+    if (files < command->minFiles || files > command->maxFiles) {
+        error = argumentsWanted(*command);
         return false;
     }
-    if (arguments == 1)
-        options.file = positional.at(1);
+    options.file = positional.value(1);
+    options.secondFile = positional.value(2);
     return true;
+}
+
+bool needsPort(const QString &name, const CliOptions &options)
+{
+    const int files = options.file.isEmpty() ? 0 : options.secondFile.isEmpty() ? 1 : 2;
+    return findCommand(name)->filesWithoutPort != files;
 }
 
 } // namespace
@@ -139,16 +173,20 @@ ParseResult parseCommandLine(const QStringList &arguments, CliOptions &options, 
         {{"p", "port"}, "Serial port of the detector, e.g. /dev/ttyUSB0.", "PATH"},
         {{"a", "address"}, "Modbus address of the detector, 1-247 (default 1).", "N"},
         {"all", "write-settings: also write the file's Modbus address, HART address, "
-                "serial number and BLE mode."},
+                "serial number and BLE mode. diff-settings: also compare the identity."},
         {"interval", "monitor: seconds between polls (default 1).", "S"},
         {"count", "monitor: stop after N polls (default: until Ctrl-C).", "N"},
-        {"csv", "monitor: also append a row per poll to FILE (a header first if it is empty).",
+        {"csv", "monitor: also append a row per poll to FILE (a header first if it is new). "
+                "diff-settings: write the differences to FILE as CSV, - for standard output.",
          "FILE"},
         {"from", "scan: first address (default 1).", "A"},
         {"to", "scan: last address (default 247).", "B"},
+        {"file", "journal: the journal to print (default calibrations.csv).", "PATH"},
+        {"serial", "journal: only the rows of this serial number.", "N"},
         {"verbose", "Show the serial layer's messages on standard error."},
     });
-    parser.addPositionalArgument("command", "info, read-settings, write-settings, monitor or scan.",
+    parser.addPositionalArgument("command",
+                                 "info, read-settings, write-settings, monitor, scan, diff-settings or journal.",
                                  "COMMAND [ARGS]");
 
     if (!parser.parse(arguments)) {
@@ -173,12 +211,14 @@ ParseResult parseCommandLine(const QStringList &arguments, CliOptions &options, 
         return ParseResult::Error;
     }
     options.port = parser.value("port");
-    if (options.port.isEmpty()) {
+    if (options.port.isEmpty() && needsPort(options.command, options)) {
         text = "--port PATH is required";
         return ParseResult::Error;
     }
     options.all = parser.isSet("all");
     options.csv = parser.value("csv");
+    options.journal = parser.isSet("file") ? parser.value("file") : QString(kJournalFileName);
+    options.serial = parser.value("serial");
     options.verbose = parser.isSet("verbose");
     return takeNumbers(parser, options, text) ? ParseResult::Run : ParseResult::Error;
 }

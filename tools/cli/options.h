@@ -11,11 +11,14 @@ struct CliOptions
     QString port;
     int address = 1;
     QString command;
-    QString file;           // read-settings and write-settings
-    bool all = false;       // write-settings: the detector's identity too
+    QString file;           // read-settings, write-settings, diff-settings
+    QString secondFile;     // diff-settings of two files
+    bool all = false;       // write-settings, diff-settings: the detector's identity too
     double interval = 1.0;  // monitor, seconds between polls
     int count = 0;          // monitor, 0: until stopped
-    QString csv;            // monitor
+    QString csv;            // monitor, diff-settings
+    QString journal;        // journal
+    QString serial;         // journal: one detector's rows
     int from = 1;           // scan
     int to = 247;
     bool verbose = false;   // the serial layer's debug lines on standard error

@@ -75,26 +75,6 @@ int refuseNonRegular(const QString &path)
     return fail(ExitUsage, QString("%1 is %2; nothing was done").arg(path, what));
 }
 
-// Reads the file before the port is touched: a bad file costs the detector
-// nothing.
-int readSettingsArgument(const CliOptions &options, quint16 *block)
-{
-    QString reason;
-    switch (readSettingsFile(options.file, block, &reason)) {
-    case SettingsRead::Read:
-        return ExitOk;
-    case SettingsRead::NotOpened:
-        return fail(ExitUsage, QString("cannot open %1: %2").arg(options.file, reason));
-    case SettingsRead::NotRegularFile:
-        return refuseNonRegular(options.file);
-    case SettingsRead::WrongSize:
-        return fail(ExitUsage, QString("%1 is not a settings file: it is shorter than %2 bytes")
-                                   .arg(options.file)
-                                   .arg(kSettingsFileSize));
-    }
-    return ExitUsage;
-}
-
 // "-" is standard output; any other FILE is replaced whole, never written
 // through: a device node or a named pipe given by mistake is left alone.
 int saveSettings(const QString &path, const QByteArray &content)
@@ -115,6 +95,24 @@ int saveSettings(const QString &path, const QByteArray &content)
 
 } // namespace
 
+int readSettingsArgument(const QString &path, quint16 *block)
+{
+    QString reason;
+    switch (readSettingsFile(path, block, &reason)) {
+    case SettingsRead::Read:
+        return ExitOk;
+    case SettingsRead::NotOpened:
+        return fail(ExitUsage, QString("cannot open %1: %2").arg(path, reason));
+    case SettingsRead::NotRegularFile:
+        return refuseNonRegular(path);
+    case SettingsRead::WrongSize:
+        return fail(ExitUsage, QString("%1 is not a settings file: it is shorter than %2 bytes")
+                                   .arg(path)
+                                   .arg(kSettingsFileSize));
+    }
+    return ExitUsage;
+}
+
 int runReadSettings(ModbusOperations &device, const CliOptions &options)
 {
     const QFileInfo target(options.file);
@@ -133,7 +131,7 @@ int runReadSettings(ModbusOperations &device, const CliOptions &options)
 int runWriteSettings(ModbusOperations &device, const CliOptions &options)
 {
     quint16 file[kSettingsWords] = {};
-    const int fileRead = readSettingsArgument(options, file);
+    const int fileRead = readSettingsArgument(options.file, file);
     if (fileRead != ExitOk)
         return fileRead;
     QVector<quint16> current;
