@@ -52,7 +52,7 @@ void countLine(QtMsgType, const QMessageLogContext &, const QString &text)
 
 // Writes to the device's end of the pty for durationMs, or until told to stop:
 // one byte every 3 ms, or as much as the pty takes.
-void flood(int fd, bool fast, const std::atomic<bool> &stop, int durationMs = floodMs)
+void flood(int fd, bool fast, const std::atomic<bool> &stop, int durationMs)
 {
     // Pauses of 3 ms must hold on a busy machine, or the line goes quiet.
     sched_param param{};
@@ -78,7 +78,7 @@ int floodCase(bool fast)
         return 1;
     fcntl(pty.master(), F_SETFL, fcntl(pty.master(), F_GETFL) | O_NONBLOCK);
     std::atomic<bool> stop{false};
-    std::thread device(flood, pty.master(), fast, std::cref(stop));
+    std::thread device(flood, pty.master(), fast, std::cref(stop), floodMs);
     qInstallMessageHandler(countLine);
     out << "| " << (fast ? "flood, as fast as the pty takes it" : "flood, a byte every 3 ms") << " | ";
     out.flush();
