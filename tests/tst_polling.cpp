@@ -28,6 +28,7 @@ private slots:
     void nextConnectionAfterAutomaticDisconnect();
     void vanishedPortDisconnectsQuickly();
     void cutAnswerEndsTheTick();
+    void halfWrittenBlockIsTold();
     void allRequestsInTheirOrder();
     void spanValueMustFitItsRegister_data();
     void spanValueMustFitItsRegister();
@@ -618,6 +619,22 @@ void TestPolling::cutAnswerEndsTheTick()
     w.probe->tick();
     QCOMPARE(logged(w.sim, 4), kReload + QStringList{kPoll});
     QCOMPARE(w.probe->failedPolls(), 0);
+}
+
+// The second half of the block not answered: the detector may hold words
+// 0-95 new and 96-179 old, and the user must hear it, once the tick is over.
+void TestPolling::halfWrittenBlockIsTold()
+{
+    CONNECTED(w);
+    DialogDriver dialogs;
+    dialogs.closeMessage();
+    QVERIFY(w.sim.command("fault noanswer persist fc=10 addr=96"));
+    w.probe->reqWrite() = true;
+    w.probe->tick();
+    QCOMPARE(dialogs.messages().size(), 0);
+    QTRY_COMPARE(dialogs.messages().size(), 1);
+    QVERIFY(dialogs.messages().first().text.startsWith("Датчик принял первую часть параметров (слова 0–95)"));
+    QCOMPARE(dialogs.unexpected(), QStringList());
 }
 
 void TestPolling::busyCursorDuringLongTicks_data()
