@@ -3,6 +3,7 @@
 ZORVEL_PACKAGES=(
     build-essential cmake pkg-config
     qtbase5-dev libqt5serialport5-dev libqcustomplot-dev
+    qttools5-dev qttools5-dev-tools qttranslations5-l10n
     libmodbus-dev mbpoll
     xvfb xauth imagemagick xdotool fonts-liberation
 )

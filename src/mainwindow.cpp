@@ -22,7 +22,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->setupUi(this);
     setWindowTitle(tr("Зорвел конфигуратор v0.04"));
 
-    unitNames = {"%Об.д", "ppm", "ppb", "%НКПР", "мг/м3", "мкг/м3", "", ""};
+    unitNames = {tr("%Об.д"), "ppm", "ppb", tr("%НКПР"), tr("мг/м3"), tr("мкг/м3"), "", ""};
 
     fillPortList();
 
@@ -76,10 +76,8 @@ MainWindow::MainWindow(QWidget *parent)
     ui->CalibZeroStart->setEnabled(true);
     ui->CalibDiapStart->setEnabled(true);
     ui->GazSet->setEnabled(false);
-    gasSwitchAllowed = false;
     ui->mode_service->setEnabled(false);
     ui->mode_working->setEnabled(false);
-    calibState = 0;
     CalibIoutCtrlDisable(true);
     QWidget *const currentIdle[] = {ui->Calib4maStart, ui->Calib20maStart, ui->Test4mA,
                                     ui->Test20mA, ui->TestIoutValue, ui->Test};

@@ -3,11 +3,13 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QMap>
 #include <QMainWindow>
 #include <QString>
 #include <QTimer>
 #include <QVector>
 
+#include "connectionstate.h"
 #include "modbusoperations.h"
 
 class Ui_MainWindow;
@@ -60,34 +62,59 @@ private slots:
 private:
     // connection (mainwindow_connection.cpp)
     void fillPortList();
+    bool slaveAddressUsableOrExplain(int address);
     void endConnection();
     void closeConnection();
-    void dropRequests();
+    void dropStartRequests();
+    // what an ended connection left in its detector (mainwindow_leftbehind.cpp)
+    qint64 connectedSerial() const;
+    void rememberWhatIsLeft();
+    void settleWhatWasLeft();
+    void undoWhatWasLeft(const LeftInDetector &left);
+    void tell(const QString &text);
     // poll tick (mainwindow_poll.cpp)
     bool longTickAhead() const;
     void serveRequests();
     void serveCommandRequests();
+    void serveGasCalibrationRequests();
+    void serveCurrentRequests();
+    void startCurrentTest(quint16 hundredths);
     void sendSpanValue();
     void reloadParameterBlock();
     void writeParameterBlock();
-    void warnMixedBlock();
+    void moveDetectorTo(quint8 address);
     void showLiveValues(const QVector<quint16> &input);
-    void finishCalibration(quint16 status);
     void showGasTable(const QVector<quint16> &input);
     // parameter editing (mainwindow_editing.cpp)
     void CtrlEnable(bool enabled);
     void CtrlSetRegHold(const quint16 *block);
     void CtrlSetRegHoldSerNum();
     void MemSetRegHold(quint16 *block);
-    // gas selection and calibration (mainwindow_gas.cpp)
+    // gas selection (mainwindow_gas.cpp)
     void GazReturnToCelevoy();
+    void requestGas(const QString &name, bool toMain);
+    void serveGasSwitch();
+    void gasSwitchTaken(const QVector<quint16> &block);
+    void gasSwitchRefused();
+    void showActiveGas();
+    void showLeaving();
+    bool mainGasHeld() const;
+    // gas calibration and its ends (mainwindow_gascalib.cpp)
     void CalibCtrlDisable(bool disable);
     void GazCalibrEnd();
+    bool gasCalibrationRunning() const;
+    void waitForCalibration(int state);
+    void finishCalibration(quint16 status);
+    void calibrationDone();
     void calibrationFailed(const QString &text);
-    void abandonCalibration();
+    void calibrationOutcomeUnknown();
+    void calibrationCancelled(const QString &text);
+    void calibrationCutOff();
+    void endGasCalibration(const QString &text);
     // current output (mainwindow_current.cpp)
     void CalibIoutCtrlDisable(bool disable);
     void endRunningCurrentStep();
+    void showCurrentTabIdle();
     // state file (mainwindow_settings.cpp)
     void DataSave();
     // what is known of the connected detector itself (mainwindow_detector.cpp)
@@ -96,6 +123,7 @@ private:
     void takeDetectorScale(const quint16 *block);
     void noteBlockWritten(bool written);
     bool blockReadyOrExplain();
+    bool detectorBlockOrExplain();
     bool detectorScaleOrExplain();
     void showConcentration(quint16 stored);
 
@@ -105,49 +133,20 @@ private:
     CustomPlotWidget *plot = nullptr;
     bool connected = false;   // the port is open and the controls connected
 
-    // One-shot requests raised by the slots and served by the next poll tick,
-    // in this order.
-    bool reqReload = false;
-    bool reqWrite = false;
-    bool reqGasTable = false;
-    bool reqServiceMode = false;
-    bool reqWorkingMode = false;
-    bool reqZeroStart = false;
-    bool reqZeroSave = false;
-    bool reqSpanValue = false;
-    bool req4maStart = false;
-    bool req20maStart = false;
-    bool req4maValue = false;
-    bool req20maValue = false;
-    bool req4maTest = false;
-    bool req20maTest = false;
-    bool reqCurrentTest = false;
-    bool reqTestStop = false;
+    // Everything of the detector on the present connection; "Подключить"
+    // starts a fresh one.
+    ConnectionState conn;
+    // What ended connections left switched on in their detectors, by serial
+    // number (kUnknownSerial when the block was never read), until the window
+    // meets each again or exits.
+    QMap<qint64, LeftInDetector> leftInDetectors;
 
     quint16 inputAll[128] = {};   // last full input block (112 words used)
     quint16 regHold[256] = {};    // parameter block; words 0..179 are the device's
     quint8 decimals = 1;          // the controls' count: the form's scaled boxes start with one
     quint16 scale = 10;
 
-    // The parameter block goes out only while it is this detector's: read
-    // complete from it, or imported by the user, on this connection.
-    bool blockIsDetectors = false;
-    // The detector's own decimal count and display range, from its block as
-    // read, or as written after an import; the live value is shown only
-    // while they are known. An import changes the controls' count alone.
-    bool detectorScaleKnown = false;
-    quint8 detectorDecimals = 1;
-    quint16 detectorScale = 10;
-    quint16 detectorRange = 0;
-
-    QVector<QString> gasTable;
-    QString activeGasName;
-    QString targetGasName;
-    bool mainGasActive = false;
-    bool gasSwitchAllowed = false;
-
     QVector<QString> unitNames;
-    int calibState = 0;
     QColor accent;
     int failedPolls = 0;
 

@@ -41,6 +41,14 @@ void MainWindow::endRunningCurrentStep()
         on_Calib20maStop_clicked();
 }
 
+// A step left running by a connection that was cut belongs to that
+// connection; the next one starts with the tab idle.
+void MainWindow::showCurrentTabIdle()
+{
+    CalibIoutCtrlDisable(true);
+    showCurrentIdle(ui);
+}
+
 void MainWindow::on_Calib4maStart_clicked()
 {
     CalibIoutCtrlDisable(true);
@@ -48,8 +56,8 @@ void MainWindow::on_Calib4maStart_clicked()
     ui->Calib4maSet->setEnabled(true);
     ui->Calib4maStop->setEnabled(true);
     ui->Calib4maStop->setFocus();
-    reqServiceMode = true;
-    req4maStart = true;
+    conn.reqServiceMode = true;
+    conn.req4maStart = true;
     ui->calib_iout_stat->setText(tr("Калибровка 4 мА, ожидание ввода данных"));
 }
 
@@ -60,7 +68,7 @@ void MainWindow::on_Calib4maSet_clicked()
     ui->Calibr4mA_Value->setEnabled(false);
     ui->Calib4maSet->setEnabled(false);
     ui->Calib4maStop->setFocus();
-    req4maValue = true;
+    conn.req4maValue = true;
     ui->calib_iout_stat->setText(tr("Калибровка 4 мА завершена, тест 4мА"));
 }
 
@@ -69,7 +77,7 @@ void MainWindow::on_Calib4maStop_clicked()
     CalibIoutCtrlDisable(true);
     showCurrentIdle(ui);
     ui->Calib4maStart->setFocus();
-    reqTestStop = true;
+    conn.reqTestStop = true;
     ui->calib_iout_stat->setText(tr("Калибровка завершена"));
 }
 
@@ -80,8 +88,8 @@ void MainWindow::on_Calib20maStart_clicked()
     ui->Calib20maSet->setEnabled(true);
     ui->Calib20maStop->setEnabled(true);
     ui->Calib20maStop->setFocus();
-    reqServiceMode = true;
-    req20maStart = true;
+    conn.reqServiceMode = true;
+    conn.req20maStart = true;
     ui->calib_iout_stat->setText(tr("Калибровка 20 мА, ожидание ввода данных"));
 }
 
@@ -90,7 +98,7 @@ void MainWindow::on_Calib20maSet_clicked()
     ui->Calibr20mA_Value->setEnabled(false);
     ui->Calib20maSet->setEnabled(false);
     ui->Calib20maStop->setFocus();
-    req20maValue = true;
+    conn.req20maValue = true;
     ui->calib_iout_stat->setText(tr("Калибровка 20 мА завершена, тест 20 мА"));
 }
 
@@ -99,7 +107,7 @@ void MainWindow::on_Calib20maStop_clicked()
     CalibIoutCtrlDisable(true);
     showCurrentIdle(ui);
     ui->Calib20maStart->setFocus();
-    reqTestStop = true;
+    conn.reqTestStop = true;
     ui->calib_iout_stat->setText(tr("Калибровка завершена"));
 }
 
@@ -108,8 +116,8 @@ void MainWindow::on_Test4mA_clicked()
     CalibIoutCtrlDisable(true);
     ui->TestStop->setEnabled(true);
     ui->TestStop->setFocus();
-    reqServiceMode = true;
-    req4maTest = true;
+    conn.reqServiceMode = true;
+    conn.req4maTest = true;
     ui->calib_iout_stat->setText(tr("Тестирование токового выхода на 4 мА"));
 }
 
@@ -118,8 +126,8 @@ void MainWindow::on_Test20mA_clicked()
     CalibIoutCtrlDisable(true);
     ui->TestStop->setEnabled(true);
     ui->TestStop->setFocus();
-    reqServiceMode = true;
-    req20maTest = true;
+    conn.reqServiceMode = true;
+    conn.req20maTest = true;
     ui->calib_iout_stat->setText(tr("Тестирование токового выхода на 20 мА"));
 }
 
@@ -130,8 +138,8 @@ void MainWindow::on_Test_clicked()
     CalibIoutCtrlDisable(true);
     ui->TestStop->setEnabled(true);
     ui->TestStop->setFocus();
-    reqServiceMode = true;
-    reqCurrentTest = true;
+    conn.reqServiceMode = true;
+    conn.reqCurrentTest = true;
     ui->calib_iout_stat->setText(
         tr("Тестирование токового выхода на %1 мА").arg(ui->TestIoutValue->value(), 0, 'f', 2));
 }
@@ -141,6 +149,6 @@ void MainWindow::on_TestStop_clicked()
     CalibIoutCtrlDisable(true);
     showCurrentIdle(ui);
     ui->Test->setFocus();
-    reqTestStop = true;
+    conn.reqTestStop = true;
     ui->calib_iout_stat->setText(tr("Тест завершён"));
 }

@@ -21,28 +21,34 @@ void showNoConcentration(QLCDNumber *lcd)
 
 // A new connection may lead to another detector: nothing the window holds
 // counts as its own until it has been read from it or imported for it.
+// The gas names and the tabs' steps shown belong to the last connection too.
 void MainWindow::forgetDetector()
 {
-    blockIsDetectors = false;
-    detectorScaleKnown = false;
     showNoConcentration(ui->lcdValue);
+    ui->gaz_c->clear();
+    ui->gaz_osn->clear();
+    GazCalibrEnd();
+    showCurrentTabIdle();
 }
 
 // The block in regHold was read complete from the connected detector.
 void MainWindow::showDetectorBlock()
 {
+    conn.detectorBlock = QVector<quint16>(regHold, regHold + kDeviceWords);
     CtrlSetRegHold(regHold);
     CtrlSetRegHoldSerNum();
-    blockIsDetectors = true;
+    if (!conn.mainGasActive)
+        conn.targetGasName = conn.activeGasName;
+    conn.blockIsDetectors = true;
     takeDetectorScale(regHold);
 }
 
 void MainWindow::takeDetectorScale(const quint16 *block)
 {
-    detectorDecimals = decimalCount(block[FormatWord]);
-    detectorScale = scaleFactor(detectorDecimals);
-    detectorRange = block[DisplayRangeWord];
-    detectorScaleKnown = true;
+    conn.detectorDecimals = decimalCount(block[FormatWord]);
+    conn.detectorScale = scaleFactor(conn.detectorDecimals);
+    conn.detectorRange = block[DisplayRangeWord];
+    conn.detectorScaleKnown = true;
 }
 
 // What a write sent is what the detector now holds. A failed write may have
@@ -54,8 +60,8 @@ void MainWindow::noteBlockWritten(bool written)
         takeDetectorScale(regHold);
         return;
     }
-    if (detectorScaleKnown && decimalCount(regHold[FormatWord]) != detectorDecimals) {
-        detectorScaleKnown = false;
+    if (conn.detectorScaleKnown && decimalCount(regHold[FormatWord]) != conn.detectorDecimals) {
+        conn.detectorScaleKnown = false;
         showNoConcentration(ui->lcdValue);
     }
 }
@@ -65,7 +71,7 @@ void MainWindow::noteBlockWritten(bool written)
 // window; saving it would file them under its name.
 bool MainWindow::blockReadyOrExplain()
 {
-    if (blockIsDetectors)
+    if (conn.blockIsDetectors)
         return true;
     QMessageBox::warning(nullptr, " ",
                          tr("Параметры ещё не прочитаны из подключённого датчика, записывать и сохранять "
@@ -75,10 +81,23 @@ bool MainWindow::blockReadyOrExplain()
     return false;
 }
 
+// A gas switch writes the detector's own block back, so it needs one read on
+// this connection; an import does not count.
+bool MainWindow::detectorBlockOrExplain()
+{
+    if (conn.blockRead())
+        return true;
+    QMessageBox::warning(nullptr, " ",
+                         tr("Параметры ещё не прочитаны из подключённого датчика, газ переключать нельзя. "
+                            "Чтение повторяется каждую секунду."),
+                         QMessageBox::Ok);
+    return false;
+}
+
 // The span concentration goes out in the detector's own decimal count.
 bool MainWindow::detectorScaleOrExplain()
 {
-    if (detectorScaleKnown)
+    if (conn.detectorScaleKnown)
         return true;
     ui->calib_stat->setText(tr("Параметры датчика ещё не прочитаны, концентрация не отправлена"));
     return false;
@@ -86,13 +105,13 @@ bool MainWindow::detectorScaleOrExplain()
 
 void MainWindow::showConcentration(quint16 stored)
 {
-    if (!detectorScaleKnown) {
+    if (!conn.detectorScaleKnown) {
         showNoConcentration(ui->lcdValue);
         return;
     }
-    const double concentration = decodeScaled(stored, detectorScale);
+    const double concentration = decodeScaled(stored, conn.detectorScale);
     ui->lcdValue->display(concentration);
-    plot->upperBound = decodeScaledSingle(detectorRange, detectorScale);
+    plot->upperBound = decodeScaledSingle(conn.detectorRange, conn.detectorScale);
     plot->AddPnt(concentration, xPos);
     ++xPos;
 }

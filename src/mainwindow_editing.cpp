@@ -127,14 +127,11 @@ void MainWindow::CtrlSetRegHold(const quint16 *block)
         ui->TypeDev->setText(type);
     ui->unit->setText(unitNames.value(unitIndex(block[FormatWord])));
 
-    // While the main gas is switched in, the name field holds the main gas:
-    // the target stays, so that switching back restores the detector's own.
-    if (!mainGasActive) {
-        targetGasName = decodeText(block + GasNameWord, kGasNameBytes);
-        activeGasName = targetGasName;
-    }
-    ui->rbGazC->setChecked(true);
-    ui->rbGazOsn->setChecked(false);
+    // The name a later parameter write carries. While the main gas is in,
+    // the detector's gas stays what it is, whatever a block holds.
+    if (!conn.mainGasActive)
+        conn.activeGasName = decodeText(block + GasNameWord, kGasNameBytes);
+    showActiveGas();
 }
 
 void MainWindow::CtrlSetRegHoldSerNum()
@@ -154,12 +151,12 @@ void MainWindow::MemSetRegHold(quint16 *block)
         if (parameter.control && parameter.role == ParamRole::Block)
             storeParameter(this, parameter, block, scale);
     }
-    encodeText(activeGasName, block + GasNameWord, kGasNameBytes);
+    encodeText(conn.activeGasName, block + GasNameWord, kGasNameBytes);
 }
 
 void MainWindow::on_Reload_clicked()
 {
-    reqReload = true;
+    conn.reqReload = true;
 }
 
 void MainWindow::on_Write_clicked()
@@ -167,16 +164,20 @@ void MainWindow::on_Write_clicked()
     if (!blockReadyOrExplain())
         return;
     regHold[ModeRegisterWord] |= kServiceModeBit;
-    reqWrite = true;
+    conn.reqWrite = true;
 }
 
+// A new Modbus address goes out alone after the block (see the write step).
 void MainWindow::on_SetParam_clicked()
 {
     if (!blockReadyOrExplain())
         return;
-    regHold[ModbusAddressWord] = withModbusAddress(regHold[ModbusAddressWord], quint8(ui->sbMB_AdrSet->value()));
+    const int address = ui->sbMB_AdrSet->value();
+    if (!slaveAddressUsableOrExplain(address))
+        return;
+    conn.newAddress = address != conn.slaveAddress ? quint8(address) : 0;
     regHold[HartAddressWord] = hartAddress(quint16(ui->sbMB_AdrHART->value()));
     // Without a selection (mode 3 read from the device) the mode stays as read.
     regHold[FormatWord] = withBleMode(regHold[FormatWord], ui->cBLE->currentIndex());
-    reqWrite = true;
+    conn.reqWrite = true;
 }

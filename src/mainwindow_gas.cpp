@@ -6,17 +6,17 @@
 using namespace RegisterModel;
 
 // Leaving the tab ends nothing that runs on it: calibrations and tests go on,
-// only the main gas is never left switched in behind the user's back.
+// and the main gas is never left switched in behind the user's back, except
+// under a gas calibration, which runs on the gas it began on: its end or
+// cancel switches back.
 void MainWindow::on_tabWidget_currentChanged(int)
 {
-    GazReturnToCelevoy();
+    if (!gasCalibrationRunning())
+        GazReturnToCelevoy();
     ui->calib_stat->setText(QString());
     ui->calib_iout_stat->setText(QString());
 }
 
-// While the main gas is in, the detector measures the wrong gas for its
-// thresholds, so the window may not be left or disconnected until it is
-// switched back.
 void MainWindow::on_GazSet_clicked()
 {
     QString name;
@@ -24,29 +24,104 @@ void MainWindow::on_GazSet_clicked()
         name = ui->gaz_c->text();
     if (ui->rbGazOsn->isChecked())
         name = ui->gaz_osn->text();
-    if (name.isEmpty() || !blockReadyOrExplain())
+    if (name.isEmpty() || !detectorBlockOrExplain())
         return;
-
-    mainGasActive = ui->rbGazOsn->isChecked();
-    ui->Stop->setEnabled(!mainGasActive);
-    ui->Exit->setEnabled(!mainGasActive);
-    activeGasName = name;
-    regHold[ModeRegisterWord] |= kServiceModeBit;
-    reqWrite = true;
+    requestGas(name, ui->rbGazOsn->isChecked());
 }
 
-// Writes the target gas name found at the last block read or import, not the
-// text shown in gaz_c: that is the name the detector's block carried.
+// Takes back a main gas that is in, or drops a switch to it not yet written.
 void MainWindow::GazReturnToCelevoy()
 {
-    ui->rbGazC->setChecked(true);
-    ui->rbGazOsn->setChecked(false);
-    if (!mainGasActive)
+    if (conn.gasWantedIsMain)
+        conn.gasWanted = QString();
+    if (conn.mainGasActive)
+        requestGas(conn.targetGasName, false);
+    showActiveGas();
+    showLeaving();
+}
+
+// The switch goes out with the next tick's block write; the window is held
+// from the click on, so that a switch to the main gas cannot be left behind.
+void MainWindow::requestGas(const QString &name, bool toMain)
+{
+    conn.gasWanted = name;
+    conn.gasWantedIsMain = toMain;
+    showLeaving();
+}
+
+// The detector's own block as read on this connection, with only the gas name
+// and the service-mode bit changed: edits and an import not yet written stay
+// in the controls, and nothing of another detector goes out.
+void MainWindow::serveGasSwitch()
+{
+    if (conn.gasWanted.isNull() || !conn.blockRead())
         return;
-    mainGasActive = false;
-    activeGasName = targetGasName;
+    QVector<quint16> block = conn.detectorBlock;
+    encodeText(conn.gasWanted, block.data() + GasNameWord, kGasNameBytes);
+    block[ModeRegisterWord] |= kServiceModeBit;
+    if (modbus.writeHOLDregs(block))
+        gasSwitchTaken(block);
+    else
+        gasSwitchRefused();
+}
+
+void MainWindow::gasSwitchTaken(const QVector<quint16> &block)
+{
+    conn.detectorBlock = block;
+    conn.activeGasName = conn.gasWanted;
+    conn.mainGasActive = conn.gasWantedIsMain;
+    conn.gasWanted = QString();
+    conn.gasWantedIsMain = false;
+    // A later "Применить" keeps the detector in the service mode the switch set.
     regHold[ModeRegisterWord] |= kServiceModeBit;
-    reqWrite = true;
-    ui->Stop->setEnabled(true);
-    ui->Exit->setEnabled(true);
+    showActiveGas();
+    showLeaving();
+}
+
+// A refused switch to the main gas leaves the detector on its target gas, and
+// a calibration begun for the main gas cannot run. A refused switch back is
+// tried again at every tick until the detector takes it.
+void MainWindow::gasSwitchRefused()
+{
+    const bool toMain = conn.gasWantedIsMain;
+    if (conn.mainGasActive && !toMain) {
+        tell(tr("Датчик не принял возврат на целевой газ %1. Попытка повторяется каждую секунду, "
+                "до её успеха отключиться и выйти нельзя.")
+                 .arg(conn.gasWanted));
+        return;
+    }
+    conn.gasWanted = QString();
+    conn.gasWantedIsMain = false;
+    showActiveGas();
+    showLeaving();
+    if (!toMain) {
+        tell(tr("Датчик не принял запись целевого газа"));
+        return;
+    }
+    tell(tr("Датчик не принял переключение на основной газ и остался на целевом"));
+    if (gasCalibrationRunning())
+        calibrationFailed(tr("Датчик не переключился на основной газ, калибровка отменена"));
+}
+
+// The radio buttons show the gas the detector is on.
+void MainWindow::showActiveGas()
+{
+    (conn.mainGasActive ? ui->rbGazOsn : ui->rbGazC)->setChecked(true);
+}
+
+// While the main gas is in, or on its way, the detector measures the wrong
+// gas for its thresholds, so the window may not be left or disconnected until
+// the detector has taken the target gas back. A gas calibration holds Stop
+// itself.
+void MainWindow::showLeaving()
+{
+    const bool held = mainGasHeld();
+    ui->Exit->setEnabled(!held);
+    if (connected && !gasCalibrationRunning())
+        ui->Stop->setEnabled(!held);
+}
+
+bool MainWindow::mainGasHeld() const
+{
+    return conn.mainGasActive || (!conn.gasWanted.isNull() && conn.gasWantedIsMain);
 }

@@ -6,8 +6,6 @@
 #include "gasnames.h"
 #include "registermodel.h"
 
-#include <QMessageBox>
-
 using namespace RegisterModel;
 
 namespace {
@@ -37,12 +35,13 @@ void MainWindow::Timer()
     const bool polled = input.size() == kPolledInputWords;
     if (polled) {
         failedPolls = 0;
+        conn.answered = true;
         showLiveValues(input);
     } else {
         ++failedPolls;
     }
 
-    if (take(reqGasTable))
+    if (take(conn.reqGasTable))
         showGasTable(polled ? input : QVector<quint16>());
 
     if (failedPolls > 2)
@@ -53,61 +52,96 @@ void MainWindow::Timer()
 // that did not answer the last poll costs a time-out per request.
 bool MainWindow::longTickAhead() const
 {
-    return reqReload || reqWrite || reqGasTable || failedPolls > 0;
+    return conn.reqReload || conn.reqWrite || conn.reqGasTable || !conn.gasWanted.isNull() || failedPolls > 0;
 }
 
+// Nothing is written before the detector has answered a read on this
+// connection: a write to an address where nobody answers may reach every
+// detector on the line, or one that is not the detector the user means.
+// Until then the requests wait.
 void MainWindow::serveRequests()
 {
-    serveCommandRequests();
-    if (take(reqReload))
+    if (conn.answered)
+        serveCommandRequests();
+    if (take(conn.reqReload))
         reloadParameterBlock();
-    if (take(reqWrite))
+    if (!conn.answered)
+        return;
+    serveGasSwitch();
+    if (take(conn.reqWrite))
         writeParameterBlock();
 }
 
 void MainWindow::serveCommandRequests()
 {
-    if (take(reqServiceMode))
+    if (take(conn.reqServiceMode)) {
+        conn.calibrationForced = conn.calibrationForced || gasCalibrationRunning();
         modbus.setServiceMode();
-    if (take(reqWorkingMode))
-        modbus.setWorkingMode();
-    if (take(reqZeroStart) && !modbus.setCalibZero())
-        calibrationFailed(tr("Калибровка нуля не удалась"));
-    if (take(reqZeroSave)) {
-        calibState = 1;
+    }
+    if (take(conn.reqWorkingMode) && modbus.setWorkingMode())
+        conn.calibrationForced = false;
+    serveGasCalibrationRequests();
+    serveCurrentRequests();
+}
+
+// The commands wait while a gas switch is still to be written: a calibration
+// runs on the gas it was begun for.
+void MainWindow::serveGasCalibrationRequests()
+{
+    if (!conn.gasWanted.isNull())
+        return;
+    if (take(conn.reqZeroStart)) {
+        conn.calibrationForced = true;
+        if (!modbus.setCalibZero())
+            calibrationFailed(tr("Калибровка нуля не удалась"));
+    }
+    if (take(conn.reqZeroSave)) {
+        waitForCalibration(1);
         if (!modbus.CalibrSave())
             calibrationFailed(tr("Калибровка нуля не удалась"));
     }
-    if (take(reqSpanValue))
+    if (take(conn.reqSpanValue))
         sendSpanValue();
-    if (take(req4maStart))
+}
+
+// Every start may have reached the detector, answered or not: the output
+// counts as forced until a stop and working mode have both been taken.
+void MainWindow::serveCurrentRequests()
+{
+    if (take(conn.req4maStart)) {
+        conn.currentForced = true;
         modbus.IoutCalib_4maStart();
-    if (take(req4maValue)) {
+    }
+    if (take(conn.req4maValue)) {
         modbus.IoutCalibValueSet(encodeCurrent(ui->Calibr4mA_Value->value()));
         modbus.CalibrSave();
     }
-    if (take(req20maStart))
+    if (take(conn.req20maStart)) {
+        conn.currentForced = true;
         modbus.IoutCalib_20maStart();
-    if (take(req20maValue)) {
+    }
+    if (take(conn.req20maValue)) {
         modbus.IoutCalibValueSet(encodeCurrent(ui->Calibr20mA_Value->value()));
         modbus.CalibrSave();
     }
-    if (take(req4maTest)) {
-        modbus.IoutCalibValueSet(400);
-        modbus.IoutTestStart();
+    if (take(conn.req4maTest))
+        startCurrentTest(400);
+    if (take(conn.req20maTest))
+        startCurrentTest(2000);
+    if (take(conn.reqCurrentTest))
+        startCurrentTest(encodeCurrent(ui->TestIoutValue->value()));
+    if (take(conn.reqTestStop)) {
+        const bool stopped = modbus.IoutTestStop();
+        if (modbus.setWorkingMode() && stopped)
+            conn.currentForced = conn.calibrationForced = false;
     }
-    if (take(req20maTest)) {
-        modbus.IoutCalibValueSet(2000);
-        modbus.IoutTestStart();
-    }
-    if (take(reqCurrentTest)) {
-        modbus.IoutCalibValueSet(encodeCurrent(ui->TestIoutValue->value()));
-        modbus.IoutTestStart();
-    }
-    if (take(reqTestStop)) {
-        modbus.IoutTestStop();
-        modbus.setWorkingMode();
-    }
+}
+
+void MainWindow::startCurrentTest(quint16 hundredths)
+{
+    conn.currentForced = true;
+    modbus.IoutCalibValueSet(hundredths);
+    modbus.IoutTestStart();
 }
 
 // The span concentration travels in one 16-bit register, in the detector's
@@ -118,25 +152,24 @@ void MainWindow::serveCommandRequests()
 void MainWindow::sendSpanValue()
 {
     const double shown = ui->CalibrValue->value();
-    bool refused = !detectorScaleOrExplain();
-    if (!refused && shown * detectorScale + 0.5 >= kWordMax + 1.0) {
-        ui->calib_stat->setText(tr("Калибровочная концентрация вне диапазона"));
-        refused = true;
-    }
-    if (refused) {
-        GazReturnToCelevoy();
-        GazCalibrEnd();
+    if (!conn.detectorScaleKnown) {
+        calibrationFailed(tr("Параметры датчика ещё не прочитаны, концентрация не отправлена"));
         return;
     }
-    const quint16 value = static_cast<quint16>(encodeScaled(shown, detectorScale, kWordMax));
+    if (shown * conn.detectorScale + 0.5 >= kWordMax + 1.0) {
+        calibrationFailed(tr("Калибровочная концентрация вне диапазона"));
+        return;
+    }
+    const quint16 value = static_cast<quint16>(encodeScaled(shown, conn.detectorScale, kWordMax));
     // The block keeps the count of its own word 4, which after an import is
     // the file's, not the detector's.
     regHold[SpanConcentrationWord] = static_cast<quint16>(encodeScaled(shown, scale, kWordMax));
+    conn.calibrationForced = true;
     if (!modbus.setCalibValue(value)) {
         calibrationFailed(tr("Калибровка диапазона не удалась"));
         return;
     }
-    calibState = 2;
+    waitForCalibration(2);
     if (!modbus.CalibrSave())
         calibrationFailed(tr("Калибровка диапазона не удалась"));
 }
@@ -145,42 +178,64 @@ void MainWindow::reloadParameterBlock()
 {
     const QVector<quint16> block = modbus.readHOLDregs();
     if (block.size() == kDeviceWords) {
+        const bool firstRead = !conn.blockRead();
+        conn.answered = true;
         std::copy(block.cbegin(), block.cend(), regHold);
         showDetectorBlock();
+        if (firstRead)
+            settleWhatWasLeft();
     } else {
-        reqReload = true;   // again at the next tick, until the detector answers
+        conn.reqReload = true;   // again at the next tick, until the detector answers
     }
     const QVector<quint16> all = modbus.readInputValuesAll();
     if (all.size() == kFullInputWords)
         std::copy(all.cbegin(), all.cend(), inputAll);
 }
 
-// A request the slots could not refuse (a gas switched back, one left from an
-// earlier connection) is dropped while the block is not this detector's.
+// A request the slots could not refuse (one raised before the block of this
+// connection was read) is dropped while the block is not this detector's.
+// The block always carries the address the detector answers at: a detector
+// takes a new address at once, and the rest of the block would then go to
+// an address where nobody listens.
 void MainWindow::writeParameterBlock()
 {
-    if (!blockIsDetectors)
+    const quint8 newAddress = conn.newAddress;
+    conn.newAddress = 0;
+    if (!conn.blockIsDetectors)
         return;
     MemSetRegHold(regHold);
-    const bool written = modbus.writeHOLDregs(QVector<quint16>(regHold, regHold + kDeviceWords));
+    regHold[ModbusAddressWord] = withModbusAddress(regHold[ModbusAddressWord], conn.slaveAddress);
+    const QVector<quint16> block(regHold, regHold + kDeviceWords);
+    const bool written = modbus.writeHOLDregs(block);
     noteBlockWritten(written);
-    if (!written && modbus.blockWriteMixed())
-        warnMixedBlock();
+    if (written)
+        conn.detectorBlock = block;
+    else if (modbus.blockWriteMixed())
+        tell(tr("Записана только первая часть параметров (слова 0–95), вторая (96–179) могла не дойти: "
+                "в датчике могут быть новые и старые значения вперемешку. Нажмите «Записать» ещё раз"));
+    if (newAddress == 0)
+        return;
+    if (written)
+        moveDetectorTo(newAddress);
+    else
+        tell(tr("Параметры не записаны, адрес датчика остался %1").arg(conn.slaveAddress));
 }
 
-// Told after the tick, so that the box does not hold the tick open.
-void MainWindow::warnMixedBlock()
+// Word 1 alone, in the same tick as the block; the window then follows the
+// detector to its new address.
+void MainWindow::moveDetectorTo(quint8 address)
 {
-    QMetaObject::invokeMethod(
-        this,
-        [] {
-            QMessageBox::warning(nullptr, " ",
-                                 tr("Датчик принял первую часть параметров (слова 0–95), а вторую (слова "
-                                    "96–179) мог не принять: в нём могут быть новые и старые значения "
-                                    "вперемешку. Проверьте связь и нажмите «Записать» ещё раз."),
-                                 QMessageBox::Ok);
-        },
-        Qt::QueuedConnection);
+    const quint16 word = withModbusAddress(regHold[ModbusAddressWord], address);
+    if (!modbus.setModbusAddress(word)) {
+        tell(tr("Датчик не принял адрес %1, связь с ним идёт по адресу %2").arg(address).arg(conn.slaveAddress));
+        return;
+    }
+    regHold[ModbusAddressWord] = word;
+    conn.detectorBlock[ModbusAddressWord] = word;
+    conn.slaveAddress = address;
+    modbus.setSlaveAddress(address);
+    ui->sbMB_Adr->setValue(address);
+    tell(tr("Датчику назначен адрес %1, опрос идёт по новому адресу").arg(address));
 }
 
 void MainWindow::showLiveValues(const QVector<quint16> &input)
@@ -197,44 +252,27 @@ void MainWindow::showLiveValues(const QVector<quint16> &input)
     showConcentration(input[ConcentrationWord]);
 }
 
-// A saved calibration is over at the first good poll whose status no longer
-// shows it running.
-void MainWindow::finishCalibration(quint16 status)
-{
-    if (calibState == 1 && !(status & kStatusZeroCalibration)) {
-        GazReturnToCelevoy();
-        GazCalibrEnd();
-        calibState = 0;
-        ui->calib_stat->setText(tr("Калибровка нуля завершена"));
-    } else if (calibState == 2 && !(status & kStatusSpanCalibration)) {
-        GazReturnToCelevoy();
-        GazCalibrEnd();
-        calibState = 0;
-        ui->calib_stat->setText(tr("Калибровка диапазона завершена"));
-    }
-}
-
 // The table is replaced whatever came back; switching gas is allowed only
 // with a full table, a good poll and two different, non-empty names.
 // `input` is empty when this tick's poll failed.
 void MainWindow::showGasTable(const QVector<quint16> &input)
 {
-    gasTable = modbus.readGazNameTable();
-    gasSwitchAllowed = false;
-    if (input.isEmpty() || gasTable.size() != 32)
+    conn.gasTable = modbus.readGazNameTable();
+    conn.gasSwitchAllowed = false;
+    if (input.isEmpty() || conn.gasTable.size() != 32)
         return;
 
     const quint16 target = input[TargetGasNumberWord];
     const quint16 main = input[MainGasNumberWord];
     if (gasNumberValid(target))
-        ui->gaz_c->setText(gasTable[target - 1]);
+        ui->gaz_c->setText(conn.gasTable[target - 1]);
     if (gasNumberValid(main))
-        ui->gaz_osn->setText(gasTable[main - 1]);
+        ui->gaz_osn->setText(conn.gasTable[main - 1]);
 
     const QString shownTarget = ui->gaz_c->text();
     const QString shownMain = ui->gaz_osn->text();
     if (shownTarget.isEmpty() || shownMain.isEmpty() || shownTarget == shownMain)
         return;
-    gasSwitchAllowed = true;
+    conn.gasSwitchAllowed = true;
     ui->GazSet->setEnabled(true);
 }

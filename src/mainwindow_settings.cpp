@@ -67,8 +67,8 @@ void MainWindow::on_Import_clicked()
     CtrlSetRegHold(regHold);
     // The user chose this block for the detector: it may now be written, and
     // a read still being retried would replace it unseen.
-    blockIsDetectors = true;
-    reqReload = false;
+    conn.blockIsDetectors = true;
+    conn.reqReload = false;
 }
 
 void MainWindow::DataSave()

@@ -9,6 +9,7 @@ const quint16 inputValues = 0x0100;
 const quint16 gasNameTable = 0x0180;
 const quint16 holdingBlock = 0x0000;
 const quint16 holdingSecondHalf = 0x0060;
+const quint16 modbusAddress = 0x0001;
 const quint16 mode = 0x0003;
 const quint16 command = 0x000C;
 const quint16 calibValue = 0x000D;
@@ -148,10 +149,16 @@ bool ModbusOperations::setCalibZero()
 
 bool ModbusOperations::setCalibValue(quint16 value)
 {
-    // The command goes out even when the value did not get through.
-    const bool valueWritten = master->writeSingleHoldingRegister(Address::calibValue, value);
-    const bool commandWritten = master->writeSingleHoldingRegister(Address::command, Command::calibSpan);
-    return valueWritten && commandWritten;
+    // A value the detector did not take is not followed by the command, or
+    // it would calibrate on its old value.
+    if (!master->writeSingleHoldingRegister(Address::calibValue, value))
+        return false;
+    return master->writeSingleHoldingRegister(Address::command, Command::calibSpan);
+}
+
+bool ModbusOperations::setModbusAddress(quint16 word1)
+{
+    return master->writeSingleHoldingRegister(Address::modbusAddress, word1);
 }
 
 bool ModbusOperations::CalibrSave()

@@ -43,6 +43,8 @@ public:
     bool setWorkingMode();
     bool setCalibZero();
     bool setCalibValue(quint16 value);
+    // Word 1 alone: the detector answers at its new address right after it.
+    bool setModbusAddress(quint16 word1);
     bool CalibrSave();
     bool IoutCalib_4maStart();
     bool IoutCalib_20maStart();

@@ -1,6 +1,9 @@
 #include <QtTest>
 
 #include <QSerialPortInfo>
+#include <QStatusBar>
+
+#include "dialogs.h"
 
 #include "logcapture.h"
 #include "registermodel.h"
@@ -25,6 +28,12 @@ private slots:
     void nothingTemporaryOutlivesTheConnection();
     void nextConnectionHearsNoEarlierRequest_data();
     void nextConnectionHearsNoEarlierRequest();
+    void whatALostConnectionLeaves_data();
+    void whatALostConnectionLeaves();
+    void noWriteWithoutAnAnsweringDetector_data();
+    void noWriteWithoutAnAnsweringDetector();
+    void newAddressLandsWhole_data();
+    void newAddressLandsWhole();
 };
 
 namespace {
@@ -98,6 +107,51 @@ void clickOnItsTab(SimWindow &w, const QString &name)
             w.ui->tabWidget->setCurrentIndex(i);
     }
     QTest::mouseClick(button, Qt::LeftButton);
+}
+
+QString statusLine(const SimWindow &w)
+{
+    return w.window->statusBar()->currentMessage();
+}
+
+// What the simulated detector is left in: its output, mode and gas.
+QString leftState(SimulatorProcess &sim)
+{
+    QStringList current;
+    sim.command("current", &current);
+    const QVector<quint16> name = sim.holding(RegisterModel::GasNameWord, 8);
+    return QString("%1 mode=%2 gas=%3")
+        .arg(current.value(0).section(' ', 2))
+        .arg(sim.holding(3).value(0))
+        .arg(RegisterModel::decodeText(name.constData(), RegisterModel::kGasNameBytes));
+}
+
+QStringList writesOf(const QVector<SimRequest> &requests)
+{
+    QStringList writes;
+    for (const SimRequest &request : requests) {
+        if (request.isWrite())
+            writes << request.line;
+    }
+    return writes;
+}
+
+// Whether any of these requests started something: service mode, a
+// calibration, a current test or point, the main gas.
+bool startsOnTheLine(const QVector<SimRequest> &requests)
+{
+    const QVector<int> starts{0x185D, 0x64C4, 0x7294, 0x5530, 0x55C3, 0x3535};
+    for (const SimRequest &request : requests) {
+        const int value = request.values.value(0);
+        if (request.function == 0x06 && ((request.address == 12 && starts.contains(value))
+                                         || (request.address == 3 && value == 0x0080)))
+            return true;
+        if (request.function == 0x10 && request.address == 0
+            && RegisterModel::decodeText(request.values.constData() + RegisterModel::GasNameWord,
+                                         RegisterModel::kGasNameBytes) == "C3H8")
+            return true;
+    }
+    return false;
 }
 
 // The steps of a row: "tick", "close" (the window goes away, as after
@@ -297,6 +351,7 @@ void TestConnection::startFailsSilently()
         QTRY_VERIFY(!QFile::exists(name));
     }
     w.ui->cComPort->setCurrentIndex(name.isEmpty() ? -1 : w.entryIndex(name));
+    w.ui->sbMB_Adr->setValue(1);
 
     LogCapture log;
     QTest::mouseClick(w.ui->Start, Qt::LeftButton);
@@ -330,36 +385,43 @@ void TestConnection::nothingTemporaryOutlivesTheConnection_data()
 {
     QTest::addColumn<QStringList>("steps");
     QTest::addColumn<int>("mode");   // holding 3 when the port has closed
+    QTest::addColumn<bool>("started");   // a start command reached the detector
 
     // In working mode the output follows the measurement; in service mode
     // it carries the service current, not a test or calibration value.
     const int service = 0x0080, working = 0;
-    QTest::newRow("test, Отключить") << QStringList{"Test20mA", "tick", "Stop"} << working;
+    QTest::newRow("test, Отключить") << QStringList{"Test20mA", "tick", "Stop"} << working << true;
     QTest::newRow("test ended, Отключить in the same second")
-        << QStringList{"Test20mA", "tick", "TestStop", "Stop"} << working;
-    QTest::newRow("test clicked, Отключить in the same second") << QStringList{"Test20mA", "Stop"} << working;
-    QTest::newRow("4 mA point, Отключить") << QStringList{"Calib4maStart", "tick", "Stop"} << working;
+        << QStringList{"Test20mA", "tick", "TestStop", "Stop"} << working << true;
+    // A start not yet sent is dropped: no 20 mA pulse on the loop.
+    QTest::newRow("test clicked, Отключить in the same second")
+        << QStringList{"Test20mA", "Stop"} << working << false;
+    QTest::newRow("4 mA point, Отключить") << QStringList{"Calib4maStart", "tick", "Stop"} << working << true;
     QTest::newRow("20 mA point entered, Отключить")
-        << QStringList{"Calib20maStart", "tick", "Calib20maSet", "tick", "Stop"} << working;
-    QTest::newRow("test, window closed") << QStringList{"Test4mA", "tick", "close"} << working;
-    QTest::newRow("main gas, window closed") << QStringList{"rbGazOsn", "GazSet", "tick", "close"} << service;
-    QTest::newRow("main gas clicked, window closed") << QStringList{"rbGazOsn", "GazSet", "close"} << service;
-    // The reload goes first and keeps the target gas; the switch back after it.
+        << QStringList{"Calib20maStart", "tick", "Calib20maSet", "tick", "Stop"} << working << true;
+    QTest::newRow("test, window closed") << QStringList{"Test4mA", "tick", "close"} << working << true;
+    QTest::newRow("main gas, window closed") << QStringList{"rbGazOsn", "GazSet", "tick", "close"} << service << true;
+    QTest::newRow("main gas clicked, window closed")
+        << QStringList{"rbGazOsn", "GazSet", "close"} << working << false;
+    // A reload still pending is dropped; the switch back needs no new read.
     QTest::newRow("main gas, Обновить, window closed")
-        << QStringList{"rbGazOsn", "GazSet", "tick", "Reload", "close"} << service;
+        << QStringList{"rbGazOsn", "GazSet", "tick", "Reload", "close"} << service << true;
+    QTest::newRow("zero Начать, window closed") << QStringList{"CalibZeroStart", "close"} << working << false;
 }
 
 // Whatever the program switched on in the detector is switched off again
-// before the port closes, and what the user asked for goes out first.
+// before the port closes, and nothing new is started at the end.
 void TestConnection::nothingTemporaryOutlivesTheConnection()
 {
     QFETCH(QStringList, steps);
     QFETCH(int, mode);
+    QFETCH(bool, started);
 
     SIM_WINDOW(w);
     w.connectTo();
     w.probe->tick();
     QVERIFY(w.sim.waitForRequests(8));
+    w.sim.clearRequests();
     play(w, steps);
 
     if (w.window) {
@@ -375,6 +437,7 @@ void TestConnection::nothingTemporaryOutlivesTheConnection()
     QCOMPARE(int(w.sim.holding(3).value(0)), mode);
     const QVector<quint16> name = w.sim.holding(RegisterModel::GasNameWord, 8);
     QCOMPARE(RegisterModel::decodeText(name.constData(), RegisterModel::kGasNameBytes), QString("CH4"));
+    QCOMPARE(startsOnTheLine(w.sim.requests()), started);
 }
 
 void TestConnection::nextConnectionHearsNoEarlierRequest_data()
@@ -383,7 +446,8 @@ void TestConnection::nextConnectionHearsNoEarlierRequest_data()
     QTest::addColumn<bool>("raisedWhileDisconnected");
     QTest::addColumn<int>("firstDetectorMode");   // holding 3 of the first one at the end
 
-    QTest::newRow("В сервисный, Отключить") << QStringList{"mode_service", "Stop"} << false << 0x0080;
+    // Dropped at the end of the first connection, never sent to the next.
+    QTest::newRow("В сервисный, Отключить") << QStringList{"mode_service", "Stop"} << false << 0;
     QTest::newRow("left raised by an earlier connection") << QStringList{"Stop"} << true << 0;
 }
 
@@ -416,6 +480,161 @@ void TestConnection::nextConnectionHearsNoEarlierRequest()
         QCOMPARE(request.slave, 2);
         QVERIFY2(request.isRead(), qPrintable(request.line));
     }
+}
+
+void TestConnection::whatALostConnectionLeaves_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("undone");   // the detector's state once undone
+
+    QTest::newRow("current test") << QStringList{"Test20mA", "tick"} << "source=measure mode=0 gas=CH4";
+    QTest::newRow("main gas") << QStringList{"rbGazOsn", "GazSet", "tick"} << "source=service mode=128 gas=CH4";
+    QTest::newRow("zero calibration")
+        << QStringList{"CalibZeroStart", "tick", "CalibZeroSet", "tick"} << "source=measure mode=0 gas=CH4";
+}
+
+// The line drops while the window holds the detector in a temporary state.
+// Another detector then hears nothing of it and sees none of its gas names;
+// the first one, met again later, is brought back.
+void TestConnection::whatALostConnectionLeaves()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, undone);
+
+    SIM_WINDOW(w, QStringList{"--fast", "--steady", "--calib-delay", "600000"});
+    w.connectTo();
+    w.probe->tick();
+    QVERIFY(w.sim.waitForRequests(8));
+    play(w, steps);
+    const QString forced = leftState(w.sim);
+    QVERIFY(forced != undone);
+
+    QVERIFY(w.sim.command("fault noanswer persist"));
+    for (int i = 0; i < 3; ++i)
+        w.probe->tick();
+    QVERIFY(!w.connected());
+    QVERIFY(w.ui->Exit->isEnabled());
+    QVERIFY2(statusLine(w).startsWith("Связь с датчиком № 20240117 прервалась"), qPrintable(statusLine(w)));
+
+    // Another serial number, and no main gas.
+    QVERIFY(w.sim.command("fault clear"));
+    QVERIFY(w.sim.command("set holding 20 0 99"));
+    QVERIFY(w.sim.command("set input 335 0"));
+    w.sim.clearRequests();
+    w.connectTo();
+    w.probe->tick();
+    QVERIFY(statusLine(w).startsWith("Датчик № 20240117 может всё ещё оставаться"));
+    QCOMPARE(w.ui->gaz_osn->text(), QString());
+    QVERIFY(!w.ui->GazSet->isEnabled());
+    QVERIFY(w.ui->Exit->isEnabled());
+    w.ui->tabWidget->setCurrentIndex(0);
+    w.ui->tabWidget->setCurrentIndex(2);
+    w.probe->tick();
+    QTest::mouseClick(w.ui->Stop, Qt::LeftButton);
+    QCOMPARE(writesOf(w.sim.requests()), QStringList());
+    QCOMPARE(leftState(w.sim), forced);
+
+    QVERIFY(w.sim.command("set holding 20 308 55029"));   // 20240117 again
+    w.connectTo();
+    w.probe->tick();
+    QVERIFY(statusLine(w).startsWith("Датчик № 20240117 снова на связи"));
+    w.probe->tick();
+    QCOMPARE(leftState(w.sim), undone);
+    QVERIFY(w.ui->Exit->isEnabled());
+}
+
+void TestConnection::noWriteWithoutAnAnsweringDetector_data()
+{
+    QTest::addColumn<int>("address");
+    QTest::addColumn<QString>("refusal");   // the message's start; empty: it connects
+
+    QTest::newRow("0, every detector") << 0 << "Адрес 0 — широковещательный";
+    QTest::newRow("248, reserved") << 248 << "Адреса 248–255 зарезервированы";
+    QTest::newRow("255, reserved") << 255 << "Адреса 248–255 зарезервированы";
+    QTest::newRow("nobody at 2") << 2 << "";
+}
+
+// "Подключить" refuses the broadcast and the reserved addresses, and on a
+// connection whose detector never answers, nothing is written at all.
+void TestConnection::noWriteWithoutAnAnsweringDetector()
+{
+    QFETCH(int, address);
+    QFETCH(QString, refusal);
+
+    SIM_WINDOW(w);
+    DialogDriver dialogs;
+    if (!refusal.isEmpty())
+        dialogs.closeMessage();
+    w.connectTo(address);
+    QCOMPARE(w.connected(), refusal.isEmpty());
+    if (w.connected()) {
+        clickOnItsTab(w, "Test20mA");
+        clickOnItsTab(w, "mode_service");
+        for (int i = 0; i < 3; ++i)
+            w.probe->tick();
+        QVERIFY(w.sim.waitForRequests(8));
+    } else {
+        QCOMPARE(dialogs.messages().size(), 1);
+        QVERIFY(dialogs.messages().first().text.startsWith(refusal));
+    }
+    QCOMPARE(dialogs.unexpected(), QStringList());
+    QVERIFY(!w.connected());
+    QCOMPARE(writesOf(w.sim.requests()), QStringList());
+}
+
+void TestConnection::newAddressLandsWhole_data()
+{
+    QTest::addColumn<int>("address");
+    QTest::addColumn<QString>("refusal");
+
+    QTest::newRow("7") << 7 << "";
+    QTest::newRow("the same") << 1 << "";
+    QTest::newRow("0") << 0 << "Адрес 0 — широковещательный";
+    QTest::newRow("250") << 250 << "Адреса 248–255 зарезервированы";
+}
+
+// "Применить": the block goes out whole at the detector's present address,
+// then word 1 alone moves it, and the window follows it there.
+void TestConnection::newAddressLandsWhole()
+{
+    QFETCH(int, address);
+    QFETCH(QString, refusal);
+
+    SIM_WINDOW(w);
+    w.connectTo(1);
+    w.probe->tick();
+    QVERIFY(w.sim.waitForRequests(8));
+    w.sim.clearRequests();
+    w.ui->valueHigh->setValue(42.7);
+    w.ui->sbMB_AdrSet->setValue(address);
+    DialogDriver dialogs;
+    if (!refusal.isEmpty())
+        dialogs.closeMessage();
+    clickOnItsTab(w, "SetParam");
+    w.probe->tick();
+    w.probe->tick();
+
+    QStringList sent;
+    for (const SimRequest &r : w.sim.requests())
+        sent << QString("%1 %2:%3 %4").arg(r.slave).arg(r.function).arg(r.address).arg(r.reply);
+    const bool moves = refusal.isEmpty() && address != 1;
+    const QString poll = QString("%1 4:256 ok").arg(moves ? address : 1);
+    QStringList expected;
+    if (refusal.isEmpty())
+        expected << "1 16:0 ok" << "1 16:96 ok";
+    if (moves)
+        expected << "1 6:1 ok";
+    expected << poll << poll;
+    QCOMPARE(sent, expected);
+    QCOMPARE(dialogs.messages().size(), refusal.isEmpty() ? 0 : 1);
+    if (!refusal.isEmpty())
+        QVERIFY(dialogs.messages().first().text.startsWith(refusal));
+    QVERIFY(w.connected());
+    QCOMPARE(w.ui->sbMB_Adr->value(), moves ? address : 1);
+    QCOMPARE(w.sim.holding(6).value(0), quint16(refusal.isEmpty() ? 427 : 500));
+    QCOMPARE(int(w.sim.holding(1).value(0) >> 8), moves ? address : 1);
+    if (moves)
+        QCOMPARE(statusLine(w), QString("Датчику назначен адрес 7, опрос идёт по новому адресу"));
 }
 
 QTEST_MAIN(TestConnection)

@@ -384,7 +384,7 @@ void TestEditing::setParam()
     probe.ui()->SetParam->click();
 
     QVERIFY(probe.reqWrite());
-    QCOMPARE(probe.regHold()[1], quint16(0x11AB));
+    QCOMPARE(probe.regHold()[1], block[1]);   // the new address goes out alone, after the block
     QCOMPARE(probe.regHold()[2], quint16(0x0048));
     QCOMPARE(probe.regHold()[4], quint16((block[4] & 0x3FFF) | 0x8000));
     QCOMPARE(probe.regHold()[3], block[3]);    // no service-mode bit

@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <QStatusBar>
+
 #include "registermodel.h"
 #include "windowonsimulator.h"
 
@@ -57,17 +59,24 @@ void TestGasSelection::gasSwitch_data()
 {
     QTest::addColumn<bool>("toMain");
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("role");
-    QTest::newRow("main gas") << true << "C3H8" << "main";
+    QTest::addColumn<bool>("imported");   // a file imported and not written first
+    QTest::addColumn<QString>("fault");   // put on the detector before the switch
+    QTest::newRow("main gas") << true << "C3H8" << false << "";
     // Already in the target gas: the block still goes out, in service mode.
-    QTest::newRow("target gas") << false << "CH4" << "target";
+    QTest::newRow("target gas") << false << "CH4" << false << "";
+    // The file's address, serial number and decimal count stay in the controls.
+    QTest::newRow("main gas after an import") << true << "C3H8" << true << "";
+    QTest::newRow("main gas refused") << true << "CH4" << false << "exception,fc=10";
 }
 
+// A switch writes the detector's own block with only the gas name and the
+// service-mode bit changed, and the window follows what the detector took.
 void TestGasSelection::gasSwitch()
 {
     QFETCH(bool, toMain);
     QFETCH(QString, name);
-    QFETCH(QString, role);
+    QFETCH(bool, imported);
+    QFETCH(QString, fault);
 
     WindowOnSimulator rig;
     QVERIFY2(rig.connect(kSimulator), qPrintable(rig.errorText()));
@@ -77,47 +86,73 @@ void TestGasSelection::gasSwitch()
     QVERIFY(rig.probe.gasSwitchAllowed());
     rig.showTab(GasCalibrationTab);
     QVERIFY(ui->GazSet->isEnabled());
+    QVector<quint16> expected = rig.sim.holding(0, RegisterModel::kDeviceWords);
+    QVector<quint16> file = rig.detectorsBlock();
+    if (imported) {
+        file[RegisterModel::ModbusAddressWord] = 0x0900;
+        file[RegisterModel::FormatWord] ^= 0x0300;
+        file[RegisterModel::SerialLowWord] += 1;
+        RegisterModel::encodeText("NH3", file.data() + RegisterModel::GasNameWord, RegisterModel::kGasNameBytes);
+        QVERIFY(rig.importBlock(file));
+    }
+    if (!fault.isEmpty())
+        QVERIFY(rig.sim.command("fault " + fault));
 
     rig.click(toMain ? ui->rbGazOsn : ui->rbGazC);
     rig.click(ui->GazSet);
-    QCOMPARE(rig.probe.mainGasActive(), toMain);
+    // Held from the click on: a switch to the main gas never stays behind.
     QCOMPARE(ui->Stop->isEnabled(), !toMain);
     QCOMPARE(ui->Exit->isEnabled(), !toMain);
-    QCOMPARE(rig.probe.activeGasName(), name);
-    QCOMPARE(rig.probe.targetGasName(), QString("CH4"));
 
-    if (toMain)
-        rig.sim.clearEvents();
     const BlockWrites written = blockWritesOf(rig.tick());
-    QCOMPARE(written.requests, 2);
-    QCOMPARE(written.names, QStringList{name});
+    const bool taken = fault.isEmpty();
+    QCOMPARE(written.requests, taken ? 2 : 1);
     QVERIFY(written.allInServiceMode);
-    QCOMPARE(rig.sim.holding(3).value(0), kServiceModeBit);
-    if (toMain)
-        QCOMPARE(rig.sim.waitForEvent("gas").value("role"), role);
+    QCOMPARE(rig.probe.mainGasActive(), toMain && taken);
+    QCOMPARE(ui->rbGazOsn->isChecked(), toMain && taken);
+    QCOMPARE(ui->Stop->isEnabled(), !(toMain && taken));
+    QCOMPARE(ui->Exit->isEnabled(), !(toMain && taken));
+    QCOMPARE(rig.probe.activeGasName(), imported && !taken ? QString("NH3") : name);
+    QCOMPARE(rig.probe.targetGasName(), QString("CH4"));
+    if (taken) {
+        RegisterModel::encodeText(name, expected.data() + RegisterModel::GasNameWord, RegisterModel::kGasNameBytes);
+        expected[RegisterModel::ModeRegisterWord] |= kServiceModeBit;
+    }
+    QCOMPARE(rig.sim.holding(0, RegisterModel::kDeviceWords), expected);
+    QCOMPARE(rig.probe.regHold()[RegisterModel::SerialLowWord], file[RegisterModel::SerialLowWord]);
+    if (!taken) {
+        QCOMPARE(rig.window.statusBar()->currentMessage(),
+                 QString("Датчик не принял переключение на основной газ и остался на целевом"));
+        return;
+    }
 
     // Back through the button: the text of gaz_c goes out and the window may
     // be left again.
     rig.click(ui->rbGazC);
     rig.click(ui->GazSet);
+    QCOMPARE(blockWritesOf(rig.tick()).names, QStringList{"CH4"});
     QVERIFY(!rig.probe.mainGasActive());
     QVERIFY(ui->Stop->isEnabled());
     QVERIFY(ui->Exit->isEnabled());
-    QCOMPARE(blockWritesOf(rig.tick()).names, QStringList{"CH4"});
 }
 
 void TestGasSelection::tabChangeSwitchesBack_data()
 {
     QTest::addColumn<bool>("mainGas");
-    QTest::newRow("main gas active") << true;
-    QTest::newRow("target gas") << false;
+    QTest::addColumn<int>("refusals");   // of the switch back
+    QTest::newRow("main gas active") << true << 0;
+    QTest::newRow("target gas") << false << 0;
+    QTest::newRow("switch back refused twice") << true << 2;
 }
 
 // A tab change takes a switched-in main gas back with one block write of the
-// target name, clears both status lines and changes nothing else.
+// target name, clears both status lines and changes nothing else. A switch
+// back the detector refuses is tried again at every tick, and the window
+// stays held until it is taken.
 void TestGasSelection::tabChangeSwitchesBack()
 {
     QFETCH(bool, mainGas);
+    QFETCH(int, refusals);
 
     WindowOnSimulator rig;
     QVERIFY2(rig.connect(kSimulator), qPrintable(rig.errorText()));
@@ -132,21 +167,30 @@ void TestGasSelection::tabChangeSwitchesBack()
     }
     ui->calib_stat->setText("gas line");
     ui->calib_iout_stat->setText("current line");
+    if (refusals)
+        QVERIFY(rig.sim.command(QString("fault exception,fc=10,count=%1").arg(refusals)));
 
     rig.showTab(ParametersTab);
-    QVERIFY(ui->rbGazC->isChecked());
-    QVERIFY(!ui->rbGazOsn->isChecked());
     QCOMPARE(ui->calib_stat->text(), QString());
     QCOMPARE(ui->calib_iout_stat->text(), QString());
-    QVERIFY(!rig.probe.mainGasActive());
-    QVERIFY(ui->Stop->isEnabled());
-    QVERIFY(ui->Exit->isEnabled());
-    QCOMPARE(rig.probe.activeGasName(), QString("CH4"));
+    for (int i = 0; i < refusals; ++i) {
+        QCOMPARE(blockWritesOf(rig.tick()).names, QStringList{"CH4"});
+        QVERIFY(rig.probe.mainGasActive());
+        QVERIFY(ui->rbGazOsn->isChecked());
+        QVERIFY(!ui->Stop->isEnabled());
+        QVERIFY(!ui->Exit->isEnabled());
+        QVERIFY(rig.window.statusBar()->currentMessage().startsWith("Датчик не принял возврат на целевой газ CH4"));
+    }
 
     const BlockWrites written = blockWritesOf(rig.tick());
     QCOMPARE(written.requests, mainGas ? 2 : 0);
     QCOMPARE(written.names, mainGas ? QStringList{"CH4"} : QStringList());
     QVERIFY(written.allInServiceMode);
+    QVERIFY(ui->rbGazC->isChecked());
+    QVERIFY(!rig.probe.mainGasActive());
+    QVERIFY(ui->Stop->isEnabled());
+    QVERIFY(ui->Exit->isEnabled());
+    QCOMPARE(rig.probe.activeGasName(), QString("CH4"));
 
     rig.showTab(SettingsTab);
     QCOMPARE(blockWritesOf(rig.tick()).requests, 0);
@@ -236,6 +280,7 @@ void TestGasSelection::reloadOrImportDuringMainGasKeepsTarget()
     rig.tick();
     QCOMPARE(rig.probe.targetGasName(), QString("CH4"));
     QVERIFY(rig.probe.mainGasActive());
+    QVERIFY(ui->rbGazOsn->isChecked());
     QVERIFY(!ui->Stop->isEnabled());
     QVERIFY(!ui->Exit->isEnabled());
 

@@ -73,7 +73,7 @@ QStringList shown(MainWindowProbe &probe)
     for (QComboBox *combo : {ui->limit1_opt, ui->limit2_opt, ui->limit3_opt})
         values << combo->objectName() + "=" + QString::number(combo->currentIndex());
     values << "TypeDev=" + ui->TypeDev->text() << "unit=" + ui->unit->text()
-           << "target=" + probe.targetGasName() << "active=" + probe.activeGasName();
+           << "active=" + probe.activeGasName();
     return values;
 }
 

@@ -26,6 +26,7 @@ const KindInfo kinds[] = {
     {FaultKind::Garbage, "garbage", 3, 1, 256},
     {FaultKind::WrongAddress, "wrongaddr", 0, 0, 255},
     {FaultKind::Close, "close", -1, 0, 0},
+    {FaultKind::HideBits, "hidebits", 0x0300, 1, 65535},   // both calibration bits
     {FaultKind::Echo, "echo", 0, 0, 600000},
     {FaultKind::Ignore, "ignore", 0, 0, 65535},
 };
@@ -151,7 +152,7 @@ bool parseFaultRule(const QString &text, FaultRule &rule, QString &error)
     const KindInfo *info = findKind(words[0]);
     if (!info) {
         error = QString("unknown fault \"%1\" (noanswer, badcrc, truncate, exception, delay, "
-                        "gap, garbage, wrongaddr, close, echo, ignore, silent)").arg(words[0]);
+                        "gap, garbage, wrongaddr, close, hidebits, echo, ignore, silent)").arg(words[0]);
         return false;
     }
     rule.kind = info->kind;
@@ -298,6 +299,7 @@ QVector<Segment> FaultInjector::shape(const AppliedFault &fault, const QByteArra
         return {{0, request}, {turnaroundMs + fault.argument, bytes}};
     case FaultKind::None:
     case FaultKind::Exception:  // already the exception answer
+    case FaultKind::HideBits:   // already in the answer
     case FaultKind::Ignore:     // the detector's doing, not the answer's
         break;
     }

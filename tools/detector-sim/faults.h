@@ -19,6 +19,7 @@ enum class FaultKind {
     Garbage,      // N stray bytes right before the answer
     WrongAddress, // a correct answer from another slave address
     Close,        // the pty is closed instead of answering: the port vanishes
+    HideBits,     // status bits N cleared in an answer that carries the status word
     // Two that spoil nothing: an echoing adapter on the line, and a detector
     // that keeps one register whatever is written to it.
     Echo,         // the request comes back first; the answer N ms after it

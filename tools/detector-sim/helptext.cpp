@@ -69,6 +69,10 @@ Faults
     garbage[=N]        N random bytes right before the answer (default 3)
     wrongaddr[=A]      a correct answer from slave A (default the next address)
     close              close the pty instead of answering: the port vanishes
+    hidebits[=MASK]    status bits MASK cleared in an answer that carries the
+                       status word (default 768, both calibration bits): with
+                       fc=04 and count=N the bit shows N polls late, with
+                       persist never
     echo[=MS]          the request comes back first, as through an echoing
                        adapter; the answer MS later (default 0: glued to it)
     ignore=N           a write over register N is answered as done, but N
@@ -88,6 +92,7 @@ Faults
             --fault exception=2,fc=06,addr=12   --fault badcrc,after=3
             --fault exception,persist,writeto=13 (the detector refuses
             every write of register 13, single or in a block)
+            --fault exception,fc=10 (it refuses the next block write)
             --fault echo,persist (every request echoed)
   Several faults may be active; a request gets the first that fires.
 

@@ -31,16 +31,37 @@ QString hex(const QByteArray &bytes)
     return QString::fromLatin1(bytes.toHex());
 }
 
+// Where an 0x04 answer carries an input word (counted from the first input
+// register): the byte offset of its high byte in the PDU, or -1.
+int inputWordAt(const Request &r, const QByteArray &pdu, int word)
+{
+    const int offset = Reg::inputBase + word - r.address;
+    if (r.function != 0x04 || offset < 0 || offset >= r.count || pdu.size() < 4 + 2 * offset
+        || (static_cast<quint8>(pdu[0]) & 0x80))
+        return -1;
+    return 2 + 2 * offset;
+}
+
 // " conc=N" when the answer carries the concentration word: a soak run checks
 // every value the configurator shows against what really went out.
 QString concentrationField(const Request &r, const QByteArray &pdu)
 {
-    const int offset = Reg::inputBase + Reg::concentration - r.address;
-    if (r.function != 0x04 || offset < 0 || offset >= r.count || pdu.size() < 4 + 2 * offset
-        || (static_cast<quint8>(pdu[0]) & 0x80))
+    const int at = inputWordAt(r, pdu, Reg::concentration);
+    if (at < 0)
         return QString();
-    const int value = static_cast<quint8>(pdu[2 + 2 * offset]) << 8 | static_cast<quint8>(pdu[3 + 2 * offset]);
+    const int value = static_cast<quint8>(pdu[at]) << 8 | static_cast<quint8>(pdu[at + 1]);
     return QString(" conc=%1").arg(value);
+}
+
+// A detector that shows a status bit late, or never: its calibration bits,
+// say, while it calibrates all the same.
+void hideStatusBits(const Request &r, QByteArray &pdu, int mask)
+{
+    const int at = inputWordAt(r, pdu, Reg::status);
+    if (at < 0)
+        return;
+    pdu[at] = static_cast<char>(pdu[at] & ~(mask >> 8));
+    pdu[at + 1] = static_cast<char>(pdu[at + 1] & ~mask);
 }
 
 } // namespace
@@ -182,12 +203,13 @@ void Simulator::answer(const Request &request, const QByteArray &frame)
     // spoils only the answer.
     const bool ignores = fault.kind == FaultKind::Ignore && detector.holdingExists(fault.argument, 1);
     const QVector<quint16> kept = ignores ? detector.readHolding(fault.argument, 1) : QVector<quint16>();
-    const QByteArray pdu = fault.kind == FaultKind::Exception
-                               ? exceptionPdu(request.function, quint8(fault.argument))
-                               : answerPdu(request, detector);
+    QByteArray pdu = fault.kind == FaultKind::Exception ? exceptionPdu(request.function, quint8(fault.argument))
+                                                        : answerPdu(request, detector);
     if (ignores)
         detector.pokeHolding(fault.argument, kept);
     holdingEvents = false;
+    if (fault.kind == FaultKind::HideBits)
+        hideStatusBits(request, pdu, fault.argument);
     const bool broadcast = request.slave == 0;
     log(requestLogLine(received, request, fault, broadcast ? "broadcast" : replyLabel(pdu))
         + concentrationField(request, pdu));

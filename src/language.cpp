@@ -1,0 +1,59 @@
+#include "language.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QRegularExpression>
+#include <QTranslator>
+
+namespace {
+
+// "en", "en_GB.UTF-8", "en_US@euro", "en:ru" are English; "C.UTF-8", "ru_RU",
+// "ru:en" and a code that only begins with the letters "en" are not.
+bool isEnglish(const QString &value)
+{
+    const int end = value.indexOf(QRegularExpression("[_.@:]"));
+    return value.left(end) == QLatin1String("en");
+}
+
+bool installTranslator(const QString &name, const QString &folder)
+{
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(name, folder) && QCoreApplication::installTranslator(translator))
+        return true;
+    delete translator;
+    return false;
+}
+
+} // namespace
+
+Language chosenLanguage(const QProcessEnvironment &environment)
+{
+    for (const char *variable : {"ZORVEL_LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const QString value = environment.value(variable);
+        if (!value.isEmpty())
+            return isEnglish(value) ? Language::English : Language::Russian;
+    }
+    return Language::Russian;
+}
+
+QStringList translationFolders()
+{
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    return {programFolder, programFolder + "/../share/zorvel-configurator/translations"};
+}
+
+Language installTranslations(Language language, const QStringList &folders)
+{
+    if (language == Language::English) {
+        for (const QString &folder : folders) {
+            if (installTranslator("zorvel-configurator_en", folder))
+                return Language::English;
+        }
+        qWarning("zorvel-configurator: no English translation in %s; the window stays Russian",
+                 qPrintable(folders.join(", ")));
+    }
+    // Missing when the Qt translations package is not installed: the
+    // toolkit's dialogs then stay English, as they always were.
+    installTranslator("qtbase_ru", QLibraryInfo::location(QLibraryInfo::TranslationsPath));
+    return Language::Russian;
+}

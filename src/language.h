@@ -1,0 +1,27 @@
+#ifndef LANGUAGE_H
+#define LANGUAGE_H
+
+#include <QProcessEnvironment>
+#include <QStringList>
+
+// The window speaks Russian. A service team that reads no Russian gets the
+// English translation: when ZORVEL_LANG is "en", or, without ZORVEL_LANG,
+// when the user's language is English.
+enum class Language { Russian, English };
+
+// ZORVEL_LANG, LANGUAGE, LC_ALL, LC_MESSAGES, LANG: the first one set and not
+// empty decides, English when its language code is "en".
+Language chosenLanguage(const QProcessEnvironment &environment);
+
+// Beside the program (a build tree), then the share folder of its install
+// prefix: where the window's own translations are looked for.
+QStringList translationFolders();
+
+// Installs what the window needs in `language`: for Russian, Qt's own Russian
+// texts, so that file dialogs and context menus match the window; for
+// English, the window's translation from the first of `folders` that has it.
+// Returns the language the window will speak: Russian when the English
+// translation cannot be found, which is said on standard error.
+Language installTranslations(Language language, const QStringList &folders);
+
+#endif // LANGUAGE_H

@@ -1,0 +1,534 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>CustomPlotWidget</name>
+    <message>
+        <source>Концентрация</source>
+        <translation>Concentration</translation>
+    </message>
+    <message>
+        <source>Время (сек)</source>
+        <translation>Time (s)</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>MainWindow</source>
+        <translation>MainWindow</translation>
+    </message>
+    <message>
+        <source>Параметры</source>
+        <translation>Parameters</translation>
+    </message>
+    <message>
+        <source>Сер. ном. датч.</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>MB адрес</source>
+        <translation>MB address</translation>
+    </message>
+    <message>
+        <source>HART адрес</source>
+        <translation>HART address</translation>
+    </message>
+    <message>
+        <source>Нет</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>Выключен</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>Включен</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>BLE</source>
+        <translation>BLE</translation>
+    </message>
+    <message>
+        <source>Применить</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>Версия ПО</source>
+        <translation>Firmware</translation>
+    </message>
+    <message>
+        <source>Настройки</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>Ток инициализ.</source>
+        <translation>Start-up current</translation>
+    </message>
+    <message>
+        <source>Ток сервис. реж.</source>
+        <translation>Service current</translation>
+    </message>
+    <message>
+        <source>Мертвая зона</source>
+        <translation>Dead band</translation>
+    </message>
+    <message>
+        <source>Магнитная калибр.</source>
+        <translation>Magnetic calibration</translation>
+    </message>
+    <message>
+        <source>Диапазон показ.</source>
+        <translation>Display range</translation>
+    </message>
+    <message>
+        <source>Привязка т.20 ма</source>
+        <translation>20 mA point</translation>
+    </message>
+    <message>
+        <source>Порог 1</source>
+        <translation>Alarm 1</translation>
+    </message>
+    <message>
+        <source>&gt; Превышение</source>
+        <translation>&gt; Rising</translation>
+    </message>
+    <message>
+        <source>&lt; Понижение</source>
+        <translation>&lt; Falling</translation>
+    </message>
+    <message>
+        <source>Гистерезис 1</source>
+        <translation>Hysteresis 1</translation>
+    </message>
+    <message>
+        <source>Порог 2</source>
+        <translation>Alarm 2</translation>
+    </message>
+    <message>
+        <source>Гистерезис 2</source>
+        <translation>Hysteresis 2</translation>
+    </message>
+    <message>
+        <source>Отключен</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>Порог 3</source>
+        <translation>Alarm 3</translation>
+    </message>
+    <message>
+        <source>Гистерезис 3</source>
+        <translation>Hysteresis 3</translation>
+    </message>
+    <message>
+        <source>Калибровка по газу</source>
+        <translation>Gas calibration</translation>
+    </message>
+    <message>
+        <source>Начать</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>Калибровать</source>
+        <translation>Calibrate</translation>
+    </message>
+    <message>
+        <source>Целевой газ</source>
+        <translation>Target gas</translation>
+    </message>
+    <message>
+        <source>Основной газ</source>
+        <translation>Main gas</translation>
+    </message>
+    <message>
+        <source>Калибровочная концентрация</source>
+        <translation>Span gas concentration</translation>
+    </message>
+    <message>
+        <source>Переключить газ</source>
+        <translation>Switch gas</translation>
+    </message>
+    <message>
+        <source>Калибровка нуля</source>
+        <translation>Zero calibration</translation>
+    </message>
+    <message>
+        <source>Отменить</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Калибровка диапазона</source>
+        <translation>Span calibration</translation>
+    </message>
+    <message>
+        <source>Калибровка по току</source>
+        <translation>Current output calibration</translation>
+    </message>
+    <message>
+        <source>Калибровка 4 мА</source>
+        <translation>4 mA calibration</translation>
+    </message>
+    <message>
+        <source>Завершить</source>
+        <translation>Finish</translation>
+    </message>
+    <message>
+        <source>Калибровка 20 мА</source>
+        <translation>20 mA calibration</translation>
+    </message>
+    <message>
+        <source>Тест 4 мА</source>
+        <translation>Test 4 mA</translation>
+    </message>
+    <message>
+        <source>Тест 20 мА</source>
+        <translation>Test 20 mA</translation>
+    </message>
+    <message>
+        <source>Тест</source>
+        <translation>Test</translation>
+    </message>
+    <message>
+        <source>Подключить</source>
+        <translation>Connect</translation>
+    </message>
+    <message>
+        <source>Порт</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>Скан</source>
+        <translation>Scan</translation>
+    </message>
+    <message>
+        <source>Отключить</source>
+        <translation>Disconnect</translation>
+    </message>
+    <message>
+        <source>Экспорт</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>Импорт</source>
+        <translation>Import</translation>
+    </message>
+    <message>
+        <source>Обновить</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>Записать</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>Выход</source>
+        <translation>Exit</translation>
+    </message>
+    <message>
+        <source>В сервисный</source>
+        <translation>To service mode</translation>
+    </message>
+    <message>
+        <source>В рабочий</source>
+        <translation>To working mode</translation>
+    </message>
+    <message>
+        <source>Концентрация</source>
+        <translation>Concentration</translation>
+    </message>
+    <message>
+        <source>Тип прибора</source>
+        <translation>Device type</translation>
+    </message>
+    <message>
+        <source>Единицы измерения</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>Статус</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Зорвел конфигуратор v0.04</source>
+        <translation>Zorvel Configurator v0.04</translation>
+    </message>
+    <message>
+        <source>Калибровка
+по газу</source>
+        <translation>Gas
+calibration</translation>
+    </message>
+    <message>
+        <source>Калибровка
+по току</source>
+        <translation>Current output
+calibration</translation>
+    </message>
+    <message>
+        <source>Калибровка 4 мА, ожидание ввода данных</source>
+        <translation>4 mA calibration: enter the measured current</translation>
+    </message>
+    <message>
+        <source>Калибровка 4 мА завершена, тест 4мА</source>
+        <translation>4 mA calibration saved, output at 4 mA</translation>
+    </message>
+    <message>
+        <source>Калибровка завершена</source>
+        <translation>Calibration finished</translation>
+    </message>
+    <message>
+        <source>Калибровка 20 мА, ожидание ввода данных</source>
+        <translation>20 mA calibration: enter the measured current</translation>
+    </message>
+    <message>
+        <source>Калибровка 20 мА завершена, тест 20 мА</source>
+        <translation>20 mA calibration saved, output at 20 mA</translation>
+    </message>
+    <message>
+        <source>Тестирование токового выхода на 4 мА</source>
+        <translation>Testing the current output at 4 mA</translation>
+    </message>
+    <message>
+        <source>Тестирование токового выхода на 20 мА</source>
+        <translation>Testing the current output at 20 mA</translation>
+    </message>
+    <message>
+        <source>Тестирование токового выхода на %1 мА</source>
+        <translation>Testing the current output at %1 mA</translation>
+    </message>
+    <message>
+        <source>Тест завершён</source>
+        <translation>Test finished</translation>
+    </message>
+    <message>
+        <source>Параметры ещё не прочитаны из подключённого датчика, записывать и сохранять нечего. Чтение повторяется каждую секунду; можно также загрузить файл настроек кнопкой «Импорт».</source>
+        <translation>The parameters have not been read from the connected detector yet, so there is nothing to write or save. Reading is retried every second; you can also load a settings file with &quot;Import&quot;.</translation>
+    </message>
+    <message>
+        <source>Параметры датчика ещё не прочитаны, концентрация не отправлена</source>
+        <translation>Parameters not read yet; concentration not sent</translation>
+    </message>
+    <message>
+        <source>Связь прервалась во время калибровки, её итог неизвестен</source>
+        <translation>Connection lost during calibration; outcome unknown</translation>
+    </message>
+    <message>
+        <source>Калибровка нуля началась</source>
+        <translation>Zero calibration started</translation>
+    </message>
+    <message>
+        <source>Калибровка нуля продолжается</source>
+        <translation>Zero calibration in progress</translation>
+    </message>
+    <message>
+        <source>Калибровка нуля отменена</source>
+        <translation>Zero calibration cancelled</translation>
+    </message>
+    <message>
+        <source>Калибровка диапазона началась</source>
+        <translation>Span calibration started</translation>
+    </message>
+    <message>
+        <source>Калибровка диапазона продолжается</source>
+        <translation>Span calibration in progress</translation>
+    </message>
+    <message>
+        <source>Калибровка диапазона отменена</source>
+        <translation>Span calibration cancelled</translation>
+    </message>
+    <message>
+        <source>Калибровка нуля не удалась</source>
+        <translation>Zero calibration failed</translation>
+    </message>
+    <message>
+        <source>Калибровочная концентрация вне диапазона</source>
+        <translation>Span gas concentration out of range</translation>
+    </message>
+    <message>
+        <source>Калибровка диапазона не удалась</source>
+        <translation>Span calibration failed</translation>
+    </message>
+    <message>
+        <source>Калибровка нуля завершена</source>
+        <translation>Zero calibration completed</translation>
+    </message>
+    <message>
+        <source>Калибровка диапазона завершена</source>
+        <translation>Span calibration completed</translation>
+    </message>
+    <message>
+        <source>Файл настроек</source>
+        <translation>Settings file</translation>
+    </message>
+    <message>
+        <source>Setting Files (*.bin);;All Files (*)</source>
+        <translation>Settings files (*.bin);;All files (*)</translation>
+    </message>
+    <message>
+        <source>Ошибка открытия файла </source>
+        <translation>Cannot open file </translation>
+    </message>
+    <message>
+        <source>Ошибка записи файла </source>
+        <translation>Cannot write file </translation>
+    </message>
+    <message>
+        <source>All Files (*);;Bin Files (*.bin)</source>
+        <translation>All files (*);;Settings files (*.bin)</translation>
+    </message>
+    <message>
+        <source>Ошибка открытия файла</source>
+        <translation>Cannot open file </translation>
+    </message>
+    <message>
+        <source>Неверный размер файла настроек </source>
+        <translation>Wrong size of settings file </translation>
+    </message>
+    <message>
+        <source>виртуальный порт</source>
+        <translation>virtual port</translation>
+    </message>
+    <message>
+        <source>Неисправность</source>
+        <translation>Fault</translation>
+    </message>
+    <message>
+        <source>Неиспр. сенсора</source>
+        <translation>Sensor fault</translation>
+    </message>
+    <message>
+        <source>Сервисн. режим</source>
+        <translation>Service mode</translation>
+    </message>
+    <message>
+        <source>Инициализация</source>
+        <translation>Starting up</translation>
+    </message>
+    <message>
+        <source>Превыш. диапаз.</source>
+        <translation>Over range</translation>
+    </message>
+    <message>
+        <source>Превыш. порог 3</source>
+        <translation>Alarm 3 tripped</translation>
+    </message>
+    <message>
+        <source>Превыш. порог 2</source>
+        <translation>Alarm 2 tripped</translation>
+    </message>
+    <message>
+        <source>Превыш. порог 1</source>
+        <translation>Alarm 1 tripped</translation>
+    </message>
+    <message>
+        <source>Измерение</source>
+        <translation>Measuring</translation>
+    </message>
+    <message>
+        <source>%Об.д</source>
+        <translation>%vol</translation>
+    </message>
+    <message>
+        <source>%НКПР</source>
+        <translation>%LEL</translation>
+    </message>
+    <message>
+        <source>мг/м3</source>
+        <translation>mg/m3</translation>
+    </message>
+    <message>
+        <source>мкг/м3</source>
+        <translation>µg/m3</translation>
+    </message>
+    <message>
+        <source>Адрес 0 — широковещательный: команды по нему выполняет каждый датчик на линии, и ни один не отвечает. Укажите адрес датчика от 1 до 247.</source>
+        <translation>Address 0 is the broadcast address: every detector on the line carries out its commands, and none answers. Enter a detector address from 1 to 247.</translation>
+    </message>
+    <message>
+        <source>Адреса 248–255 зарезервированы протоколом Modbus, датчик по ним не отвечает. Укажите адрес датчика от 1 до 247.</source>
+        <translation>Addresses 248–255 are reserved by the Modbus protocol, no detector answers at them. Enter a detector address from 1 to 247.</translation>
+    </message>
+    <message>
+        <source>Параметры ещё не прочитаны из подключённого датчика, газ переключать нельзя. Чтение повторяется каждую секунду.</source>
+        <translation>The parameters have not yet been read from the connected detector, the gas cannot be switched. The read is repeated every second.</translation>
+    </message>
+    <message>
+        <source>Датчик не принял возврат на целевой газ %1. Попытка повторяется каждую секунду, до её успеха отключиться и выйти нельзя.</source>
+        <translation>The detector did not take the return to its target gas %1. It is tried again every second; until it succeeds, you cannot disconnect or exit.</translation>
+    </message>
+    <message>
+        <source>Датчик не принял запись целевого газа</source>
+        <translation>The detector did not take the target gas</translation>
+    </message>
+    <message>
+        <source>Датчик не принял переключение на основной газ и остался на целевом</source>
+        <translation>The detector did not take the switch to the main gas and stays on its target gas</translation>
+    </message>
+    <message>
+        <source>Датчик не переключился на основной газ, калибровка отменена</source>
+        <translation>The detector did not switch to the main gas, calibration cancelled</translation>
+    </message>
+    <message>
+        <source>Датчик не сообщил о калибровке нуля, её итог неизвестен</source>
+        <translation>The detector did not report the zero calibration, its outcome is unknown</translation>
+    </message>
+    <message>
+        <source>Датчик не сообщил о калибровке диапазона, её итог неизвестен</source>
+        <translation>The detector did not report the span calibration, its outcome is unknown</translation>
+    </message>
+    <message>
+        <source>тест или калибровка токового выхода</source>
+        <translation>a current output test or calibration</translation>
+    </message>
+    <message>
+        <source>сервисный режим калибровки по газу</source>
+        <translation>the service mode of a gas calibration</translation>
+    </message>
+    <message>
+        <source>основной газ вместо %1</source>
+        <translation>the main gas instead of %1</translation>
+    </message>
+    <message>
+        <source>с непрочитанным серийным номером</source>
+        <translation>with an unread serial number</translation>
+    </message>
+    <message>
+        <source>№ %1</source>
+        <translation>No. %1</translation>
+    </message>
+    <message>
+        <source>Связь с датчиком %1 прервалась, в нём осталось: %2. При следующем подключении к нему программа это отменит.</source>
+        <translation>The connection to detector %1 was lost, leaving in it: %2. The program will undo this at the next connection to it.</translation>
+    </message>
+    <message>
+        <source>Датчик %1 снова на связи, программа отменяет оставленное прерванной связью: %2.</source>
+        <translation>Detector %1 is back; the program undoes what the lost connection left: %2.</translation>
+    </message>
+    <message>
+        <source>Датчик %1 может всё ещё оставаться в состоянии, оставленном прерванной связью: %2.</source>
+        <translation>Detector %1 may still be in the state a lost connection left it in: %2.</translation>
+    </message>
+    <message>
+        <source>Параметры не записаны, адрес датчика остался %1</source>
+        <translation>The parameters were not written, the detector address stays %1</translation>
+    </message>
+    <message>
+        <source>Датчик не принял адрес %1, связь с ним идёт по адресу %2</source>
+        <translation>The detector did not take address %1, it is still reached at address %2</translation>
+    </message>
+    <message>
+        <source>Датчику назначен адрес %1, опрос идёт по новому адресу</source>
+        <translation>The detector now has address %1, polling goes on at the new address</translation>
+    </message>
+    <message>
+        <source>Записана только первая часть параметров (слова 0–95), вторая (96–179) могла не дойти: в датчике могут быть новые и старые значения вперемешку. Нажмите «Записать» ещё раз</source>
+        <translation>Only the first part of the parameters (words 0–95) was written; the second (96–179) may not have arrived: the detector may hold new and old values mixed. Press “Write” again</translation>
+    </message>
+    <message>
+        <source>Это не файл настроек, а папка, канал или устройство: </source>
+        <translation>This is not a settings file but a folder, pipe or device: </translation>
+    </message>
+</context>
+</TS>
