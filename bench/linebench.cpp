@@ -4,6 +4,8 @@
 //   flood-fast  bytes as fast as the pty takes them, for 5 s
 //   quiet       the window polling a detector that has stopped answering
 //   pull        the window polling a detector whose pty has just been closed
+//   babble      the window connected to a line that babbles (a byte every
+//               3 ms) from before "Подключить": each tick timed
 // A flood case times one 80-word read; the window cases run the real
 // one-second tick until the window disconnects itself.
 #include "benchsupport.h"
@@ -31,6 +33,8 @@ namespace {
 QTextStream out(stdout);
 
 const int floodMs = 5000;
+// Long enough for a window that gives up on its own.
+const int babbleMs = 15000;
 
 struct LoggedLines {
     int count = 0;
@@ -46,9 +50,9 @@ void countLine(QtMsgType, const QMessageLogContext &, const QString &text)
     logged.longest = qMax<qint64>(logged.longest, text.size());
 }
 
-// Writes to the device's end of the pty for floodMs, or until told to stop:
+// Writes to the device's end of the pty for durationMs, or until told to stop:
 // one byte every 3 ms, or as much as the pty takes.
-void flood(int fd, bool fast, const std::atomic<bool> &stop)
+void flood(int fd, bool fast, const std::atomic<bool> &stop, int durationMs)
 {
     // Pauses of 3 ms must hold on a busy machine, or the line goes quiet.
     sched_param param{};
@@ -57,7 +61,7 @@ void flood(int fd, bool fast, const std::atomic<bool> &stop)
     const QByteArray block(fast ? 4096 : 1, '\x55');
     QElapsedTimer clock;
     clock.start();
-    for (int i = 0; !stop && clock.elapsed() < floodMs; ++i) {
+    for (int i = 0; !stop && clock.elapsed() < durationMs; ++i) {
         pollfd pfd{fd, POLLOUT, 0};
         if (::poll(&pfd, 1, 20) > 0)
             (void)::write(fd, block.constData(), size_t(block.size()));
@@ -74,7 +78,7 @@ int floodCase(bool fast)
         return 1;
     fcntl(pty.master(), F_SETFL, fcntl(pty.master(), F_GETFL) | O_NONBLOCK);
     std::atomic<bool> stop{false};
-    std::thread device(flood, pty.master(), fast, std::cref(stop));
+    std::thread device(flood, pty.master(), fast, std::cref(stop), floodMs);
     qInstallMessageHandler(countLine);
     out << "| " << (fast ? "flood, as fast as the pty takes it" : "flood, a byte every 3 ms") << " | ";
     out.flush();
@@ -129,6 +133,40 @@ int windowCase(bool pull)
     return 0;
 }
 
+// The window's ticks, run one after the other as the timer would, on a
+// line that never falls quiet, until the window disconnects itself.
+int babbleCase()
+{
+    PtyPair pty;
+    SimWindow w({"--fast", "--steady"}, {pty.slavePath()});
+    if (!w.failure().isEmpty()) {
+        fprintf(stderr, "%s\n", qPrintable(w.failure()));
+        return 1;
+    }
+    fcntl(pty.master(), F_SETFL, fcntl(pty.master(), F_GETFL) | O_NONBLOCK);
+    std::atomic<bool> stop{false};
+    std::thread device(flood, pty.master(), false, std::cref(stop), babbleMs);
+    qInstallMessageHandler(countLine);
+    w.connectTo(1, pty.slavePath());
+    QStringList ticks;
+    QElapsedTimer clock;
+    clock.start();
+    while (w.connected() && ticks.size() < 10) {
+        QElapsedTimer tick;
+        tick.start();
+        w.probe->tick();
+        ticks << QString::number(tick.elapsed());
+    }
+    const qint64 elapsed = clock.elapsed();
+    stop = true;
+    device.join();
+    qInstallMessageHandler(nullptr);
+    out << "| line babbling from before the connection | ticks of " << ticks.join(", ") << " ms; "
+        << (w.connected() ? "still connected" : "disconnected") << " after " << w.probe->failedPolls()
+        << " failed polls, " << elapsed << " ms of ticks |\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -139,6 +177,8 @@ int main(int argc, char *argv[])
         return floodCase(which == "flood-fast");
     if (which == "quiet" || which == "pull")
         return windowCase(which == "pull");
-    fprintf(stderr, "usage: zorvel-bench-line flood-slow|flood-fast|quiet|pull\n");
+    if (which == "babble")
+        return babbleCase();
+    fprintf(stderr, "usage: zorvel-bench-line flood-slow|flood-fast|quiet|pull|babble\n");
     return 2;
 }

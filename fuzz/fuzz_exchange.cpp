@@ -1,8 +1,10 @@
 // The exchange itself on a pseudo-terminal: one request of the master, and a
 // line that answers with random bytes at random pauses, now and then with a
-// whole frame (whose address and function may or may not fit the request).
-// Real time passes, so each input takes up to a third of a second, half a
-// second for a write.
+// whole frame (whose address and function may or may not fit the request),
+// an echo of the request as an echoing adapter sends it, or the request's
+// own answer late. A second read follows on the same line: whatever the
+// first left behind, it returns its own words or none. Real time passes, so
+// each input takes up to a second.
 #include "fuzzinput.h"
 #include "modbus.h"
 #include "modbusframes.h"
@@ -44,18 +46,58 @@ QByteArray frame(FuzzInput &in, uint8_t kind, uint8_t function)
     return bytes;
 }
 
-// Chunks of raw bytes or whole frames, each after a pause of 0 to 31 ms:
-// both sides of the ten character times that end an answer.
-PtyReply script(FuzzInput &in, uint8_t function, QByteArray &stream)
+QByteArray readAnswerBytes(const QVector<quint16> &words)
 {
+    QByteArray bytes;
+    bytes.append(char(slave));
+    bytes.append(char(ModbusFunction::ReadInputRegisters));
+    bytes.append(char(2 * words.size()));
+    for (const quint16 word : words) {
+        bytes.append(char(word >> 8));
+        bytes.append(char(word & 0xFF));
+    }
+    return bytes;
+}
+
+QByteArray withReferenceCrc(QByteArray bytes)
+{
+    appendReferenceCrc(bytes);
+    return bytes;
+}
+
+// A good answer to the request: the words, or the write confirmed.
+QByteArray ownAnswer(const QByteArray &request)
+{
+    if (uint8_t(request[1]) == ModbusFunction::WriteSingleRegister)
+        return request;
+    const int count = qMin(uint8_t(request[4]) << 8 | uint8_t(request[5]), 125);
+    QByteArray bytes = request.left(2);
+    bytes.append(char(2 * count));
+    for (int i = 0; i < 2 * count; ++i)
+        bytes.append(char(i));
+    appendReferenceCrc(bytes);
+    return bytes;
+}
+
+// Chunks of raw bytes or whole frames, each after a pause of 0 to 31 ms:
+// both sides of the ten character times that end an answer. Kinds 0x40 and
+// 0x41 are the request's echo and its own answer 0 to 255 ms late.
+PtyReply script(FuzzInput &in, const QByteArray &request, QByteArray &stream)
+{
+    const uint8_t function = uint8_t(request[1]);
     PtyReply reply;
     while (stream.size() < maxScriptBytes) {
         const uint8_t kind = in.byte();
         if (kind == 0)
             break;
-        const int delayMs = in.byte() % 32;
+        int delayMs = in.byte() % 32;
         QByteArray bytes;
-        if (kind & 0x80) {
+        if (kind == 0x40) {
+            bytes = request;
+        } else if (kind == 0x41) {
+            bytes = ownAnswer(request);
+            delayMs = in.byte();
+        } else if (kind & 0x80) {
             bytes = frame(in, kind, function);
         } else {
             const int length = kind % 64;
@@ -75,32 +117,60 @@ bool answersRequest(const QByteArray &answer, uint8_t function)
            referenceCrcMatches(answer);
 }
 
-// An answer is a prefix of what the line sent, since the master empties its
-// buffer before the request and the line speaks only after it. Words taken
-// must be those of a prefix that answers the request.
-bool wordsFromAnAnswer(const QVector<quint16> &words, const QByteArray &stream, uint8_t function)
+// Where an answer may begin: at the start of what the line sent, since the
+// master empties its buffer before the request and the line speaks only
+// after it, or after the request's echo at that start.
+QVector<QByteArray> answerStreams(const QByteArray &stream, const QByteArray &request)
 {
-    for (int n = 5; n <= qMin(stream.size(), longestFrameBytes); ++n) {
-        const QByteArray answer = stream.left(n);
-        const int byteCount = uint8_t(answer[2]);
-        if (!answersRequest(answer, function) || n <= byteCount + 4 || words.size() != byteCount / 2)
-            continue;
-        bool same = true;
-        for (int i = 0; i < words.size() && same; ++i)
-            same = words[i] == (uint8_t(answer[3 + 2 * i]) << 8 | uint8_t(answer[4 + 2 * i]));
-        if (same)
-            return true;
+    QVector<QByteArray> streams{stream};
+    if (stream.startsWith(request))
+        streams << stream.mid(request.size());
+    return streams;
+}
+
+// Words taken must be those of a prefix that answers the request.
+bool wordsFromAnAnswer(const QVector<quint16> &words, const QByteArray &sent, const QByteArray &request)
+{
+    const uint8_t function = uint8_t(request[1]);
+    for (const QByteArray &stream : answerStreams(sent, request)) {
+        for (int n = 5; n <= qMin(stream.size(), longestFrameBytes); ++n) {
+            const QByteArray answer = stream.left(n);
+            const int byteCount = uint8_t(answer[2]);
+            if (!answersRequest(answer, function) || n <= byteCount + 4 || words.size() != byteCount / 2)
+                continue;
+            bool same = true;
+            for (int i = 0; i < words.size() && same; ++i)
+                same = words[i] == (uint8_t(answer[3 + 2 * i]) << 8 | uint8_t(answer[4 + 2 * i]));
+            if (same)
+                return true;
+        }
     }
     return false;
 }
 
-bool someAnswerFits(const QByteArray &stream, uint8_t function)
+bool someAnswerFits(const QByteArray &sent, const QByteArray &request)
 {
-    for (int n = 3; n <= qMin(stream.size(), longestFrameBytes); ++n) {
-        if (answersRequest(stream.left(n), function))
-            return true;
+    for (const QByteArray &stream : answerStreams(sent, request)) {
+        for (int n = 3; n <= qMin(stream.size(), longestFrameBytes); ++n) {
+            if (answersRequest(stream.left(n), uint8_t(request[1])))
+                return true;
+        }
     }
     return false;
+}
+
+// Whatever the first exchange left on the line, once it is over a read of
+// two words gets its own answer: nothing of the first is taken for it.
+void followingReadKeepsInStep(Line &line)
+{
+    const QVector<quint16> own{0x5A5A, 0xA5A5};
+    QVector<quint16> words;
+    line.master.setReadTimeout(0);   // the usual wait: an answer that comes is not missed
+    {
+        PtyResponder device(line.pty, {PtyReply::after(5, withReferenceCrc(readAnswerBytes(own)))});
+        words = line.master.readInputRegisters(0x100, 2);
+    }
+    FUZZ_CHECK(words == own);
 }
 
 } // namespace
@@ -128,8 +198,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const uint8_t function = operation == 0   ? ModbusFunction::ReadHoldingRegisters
                              : operation == 1 ? ModbusFunction::ReadInputRegisters
                                               : ModbusFunction::WriteSingleRegister;
+    const QByteArray request = function == ModbusFunction::WriteSingleRegister
+                                   ? buildWriteSingleRequest(slave, count, 0x1234)
+                                   : buildReadRequest(slave, function, 0, count);
     QByteArray stream;
-    const PtyReply reply = script(in, function, stream);
+    const PtyReply reply = script(in, request, stream);
 
     Modbus &master = line->master;
     // Reads take the shorter wait, so that an input costs little; a write
@@ -143,19 +216,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         clock.start();
         if (function == ModbusFunction::WriteSingleRegister) {
             if (master.writeSingleHoldingRegister(count, 0x1234))
-                FUZZ_CHECK(someAnswerFits(stream, function));
+                FUZZ_CHECK(someAnswerFits(stream, request));
         } else {
             const QVector<quint16> words = function == ModbusFunction::ReadHoldingRegisters
                                                ? master.readHoldingRegisters(0, count)
                                                : master.readInputRegisters(0, count);
             if (!words.isEmpty())
-                FUZZ_CHECK(wordsFromAnAnswer(words, stream, function));
+                FUZZ_CHECK(wordsFromAnAnswer(words, stream, request));
         }
+        // A line left talking by the last input is waited out first, for at
+        // most two frames' time; after an echo the answer has its own wait.
         const qint64 elapsed = clock.elapsed();
-        if (elapsed > answerMs + longestFrameMs + slackMs)
+        const qint64 bound = 2 * longestFrameMs + 2 * answerMs + longestFrameMs + slackMs;
+        if (elapsed > bound)
             std::fprintf(stderr, "exchange took %lld ms, time-out %d ms\n", static_cast<long long>(elapsed),
                          answerMs);
-        FUZZ_CHECK(elapsed <= answerMs + longestFrameMs + slackMs);
+        FUZZ_CHECK(elapsed <= bound);
     }
+    followingReadKeepsInStep(*line);
     return 0;
 }

@@ -22,10 +22,13 @@ bool take(bool &flag)
 
 // One poll tick: the only place that talks to the detector. Requests first,
 // in a fixed order, then the poll, calibration completion, the gas table and
-// the disconnect after three failed polls.
+// the disconnect after three failed polls. Once an answer has been cut for
+// length or time the line babbles, and the tick's further exchanges fail
+// at once (Modbus::beginRound).
 void MainWindow::Timer()
 {
     const BusyCursor busy(longTickAhead());
+    modbus.beginRound();
     serveRequests();
 
     const QVector<quint16> input = modbus.readInputValues();
@@ -208,6 +211,9 @@ void MainWindow::writeParameterBlock()
     noteBlockWritten(written);
     if (written)
         conn.detectorBlock = block;
+    else if (modbus.blockWriteMixed())
+        tell(tr("Записана только первая часть параметров (слова 0–95), вторая (96–179) могла не дойти: "
+                "в датчике могут быть новые и старые значения вперемешку. Нажмите «Записать» ещё раз"));
     if (newAddress == 0)
         return;
     if (written)

@@ -60,6 +60,9 @@ void MainWindow::on_Import_clicked()
     case SettingsRead::WrongSize:
         complain(tr("Неверный размер файла настроек ") + path);
         return;
+    case SettingsRead::NotRegularFile:
+        complain(tr("Это не файл настроек, а папка, канал или устройство: ") + path);
+        return;
     }
     CtrlSetRegHold(regHold);
     // The user chose this block for the detector: it may now be written, and

@@ -12,6 +12,14 @@ namespace {
 const int writeWaitMs = 500;
 // About ten character times at 9600 baud: silence this long ends an answer.
 const int endOfFrameMs = 10;
+// After a failed exchange the rest of a late or runaway answer may still be
+// on its way, and read as the start of the next answer it would put every
+// later exchange out of step. The next request waits for this much silence,
+// throwing away what comes, and is not sent at all if the line is not quiet
+// within the time of two longest frames: a late answer and the one queued
+// behind it.
+const int settleQuietMs = 2 * endOfFrameMs;
+const int settleLimitMs = 2 * longestFrameMs;
 
 // A timeout is the normal outcome of a short wait; anything else (an adapter
 // pulled out, the peer gone) makes every further wait return at once.
@@ -21,15 +29,19 @@ bool portFailed(const QSerialPort &port)
     return error != QSerialPort::NoError && error != QSerialPort::TimeoutError;
 }
 
-void reportCut(AnswerCut cut, qint64 limitMs, const QByteArray &kept, TrafficEntry &traffic)
+// Returns the outcome, in the traffic log's words.
+QString reportCut(AnswerCut cut, qint64 limitMs, const QByteArray &kept, TrafficEntry &traffic)
 {
+    QString outcome;
     if (cut == AnswerCut::TooLong) {
         qDebug().noquote() << QString("Ответ длиннее %1 байт").arg(longestFrameBytes);
-        traffic.refuse(kept, QString("cut after %1 bytes").arg(longestFrameBytes));
+        outcome = QString("cut after %1 bytes").arg(longestFrameBytes);
     } else {
         qDebug().noquote() << QString("Ответ не закончился за %1 мс").arg(limitMs);
-        traffic.refuse(kept, QString("cut after %1 ms").arg(limitMs));
+        outcome = QString("cut after %1 ms").arg(limitMs);
     }
+    traffic.refuse(kept, outcome);
+    return outcome;
 }
 
 } // namespace
@@ -60,8 +72,15 @@ bool Modbus::openPort()
     serialPort->setFlowControl(QSerialPort::NoFlowControl);
     // A failure of the previous connection must not close this one.
     serialPort->clearError();
-    if (serialPort->open(QIODevice::ReadWrite))
+    echoes = false;
+    unsettled = false;
+    roundHeld = false;
+    failure.clear();
+    if (serialPort->open(QIODevice::ReadWrite)) {
+        // Whatever a previous program's exchange left on the line is no answer.
+        serialPort->clear(QSerialPort::AllDirections);
         return true;
+    }
     // The window stays silent about it; whoever runs the program from a
     // terminal still learns why (permission denied is the usual reason).
     qDebug().noquote() << QString("Не удалось открыть порт \"%1\": %2").arg(portName, serialPort->errorString());
@@ -72,6 +91,11 @@ void Modbus::closePort()
 {
     if (serialPort->isOpen())
         serialPort->close();
+}
+
+bool Modbus::isOpen() const
+{
+    return serialPort->isOpen();
 }
 
 void Modbus::setSlaveAddress(quint8 address)
@@ -87,6 +111,22 @@ void Modbus::setReadTimeout(int ms)
 QString Modbus::errorString() const
 {
     return serialPort->errorString();
+}
+
+bool Modbus::openRefused() const
+{
+    return serialPort->error() == QSerialPort::PermissionError;
+}
+
+QString Modbus::lastFailure() const
+{
+    return failure;
+}
+
+void Modbus::beginRound()
+{
+    inRound = true;
+    roundHeld = false;
 }
 
 int Modbus::readAnswerTimeout(quint16 count) const
@@ -107,36 +147,107 @@ bool Modbus::verifyCRC(const QByteArray &frame)
 QByteArray Modbus::sendRequest(const QByteArray &request, int timeout)
 {
     TrafficEntry traffic(request);
+    lineFault.clear();
     if (!serialPort->isOpen()) {
         qDebug() << "Serial port not open";
-        traffic.finish({}, "port not open");
-        return {};
+        lineFault = "port not open";
+    } else if (roundHeld) {
+        lineFault = "not sent: an answer was cut earlier in this round";
+    } else if (unsettled && !settleLine()) {
+        qDebug().noquote() << QString("Линия не затихла за %1 мс").arg(settleLimitMs);
+        lineFault = QString("not sent: the line did not fall quiet in %1 ms").arg(settleLimitMs);
+        roundHeld = inRound;
     }
-    serialPort->clear(QSerialPort::AllDirections);
-    serialPort->clearError();
-    serialPort->write(request);
-    if (!serialPort->waitForBytesWritten(writeWaitMs)) {
-        const QString failure = closeIfFailed();
-        if (!failure.isEmpty()) {
-            traffic.finish({}, failure);
-            return {};
-        }
-        qDebug() << "Write timeout";
-        traffic.finish({}, "write timeout");
-        // A request left in the port's buffer would go out late.
-        serialPort->clear(QSerialPort::Output);
+    if (!lineFault.isEmpty()) {
+        traffic.finish({}, lineFault);
         return {};
     }
     AnswerCut cut = AnswerCut::None;
-    const QByteArray answer = collectAnswer(timeout, cut);
+    QByteArray answer = exchange(request, timeout, cut);
+    const bool echoKnown = echoes;
+    if (takeEcho(request, answer)) {
+        if (!echoKnown)
+            traffic.noteEcho();
+        if (answer.isEmpty())
+            answer = collectAnswer(timeout, cut);
+    }
     if (cut != AnswerCut::None) {
-        reportCut(cut, timeout + longestFrameMs, answer, traffic);
-        // The rest of a runaway answer must not open the next one.
-        serialPort->clear(QSerialPort::Input);
+        lineFault = reportCut(cut, timeout + longestFrameMs, answer, traffic);
+        roundHeld = inRound;
+        unsettled = true;
+        failedAt.start();
         return {};
     }
-    traffic.finish(answer, closeIfFailed());
+    if (lineFault.isEmpty())
+        lineFault = closeIfFailed();
+    traffic.finish(answer, lineFault);
     return answer;
+}
+
+// The request out, and what comes back until the answer ends; lineFault says
+// why the line itself failed, if it did.
+QByteArray Modbus::exchange(const QByteArray &request, int timeout, AnswerCut &cut)
+{
+    serialPort->clear(QSerialPort::AllDirections);
+    serialPort->clearError();
+    serialPort->write(request);
+    if (serialPort->waitForBytesWritten(writeWaitMs))
+        return collectAnswer(timeout, cut);
+    lineFault = closeIfFailed();
+    if (lineFault.isEmpty()) {
+        qDebug() << "Write timeout";
+        lineFault = "write timeout";
+        // A request left in the port's buffer would go out late.
+        serialPort->clear(QSerialPort::Output);
+    }
+    return {};
+}
+
+// An adapter that echoes puts the request itself on the line before the
+// answer, glued to it or apart. A leading exact copy of the request is that
+// echo when more follows it, once the line is known to echo, or when the
+// copy cannot be the answer (only a 0x06 answer equals its request): a read
+// is never answered by its echo, nor a write confirmed by it.
+bool Modbus::takeEcho(const QByteArray &request, QByteArray &answer)
+{
+    if (request.size() < 2 || !answer.startsWith(request))
+        return false;
+    const bool mayBeTheAnswer = quint8(request.at(1)) == ModbusFunction::WriteSingleRegister;
+    if (!echoes && answer.size() == request.size() && mayBeTheAnswer)
+        return false;
+    if (!echoes)
+        qDebug().noquote() << "Линия возвращает каждый запрос (эхо адаптера): ответ берётся после него";
+    echoes = true;
+    answer.remove(0, request.size());
+    return true;
+}
+
+// Throws away whatever comes until the line has been quiet for
+// settleQuietMs; the time since the failure counts when nothing came in it.
+// False if the line is still talking after settleLimitMs.
+bool Modbus::settleLine()
+{
+    QElapsedTimer clock;
+    clock.start();
+    const bool cameMeanwhile = serialPort->bytesAvailable() > 0 || serialPort->waitForReadyRead(0);
+    qint64 lastByte = cameMeanwhile ? 0 : -failedAt.elapsed();
+    serialPort->clear(QSerialPort::Input);
+    for (;;) {
+        const qint64 now = clock.elapsed();
+        if (now - lastByte >= settleQuietMs)
+            break;
+        if (now >= settleLimitMs)
+            return false;
+        const qint64 wait = qMin(settleQuietMs - (now - lastByte), settleLimitMs - now);
+        if (serialPort->waitForReadyRead(int(wait))) {
+            if (!serialPort->readAll().isEmpty())
+                lastByte = clock.elapsed();
+        } else if (portFailed(*serialPort)) {
+            break;   // the request's write will say why
+        }
+    }
+    unsettled = false;
+    return true;
 }
 
 // The deadline moves with every byte, so a slow answer is not cut while it
@@ -192,27 +303,54 @@ QString Modbus::closeIfFailed()
 
 bool Modbus::writeSingleHoldingRegister(quint16 address, quint16 value)
 {
-    const QByteArray request = buildWriteSingleRequest(slaveAddress, address, value);
-    return evaluateWriteAnswer(request, sendRequest(request, writeSingleResponseTimeout()));
+    return writeRegisters(buildWriteSingleRequest(slaveAddress, address, value), writeSingleResponseTimeout());
 }
 
 bool Modbus::writeHoldingRegisters(quint16 startAddress, const QVector<quint16> &values)
 {
     const quint16 quantity = static_cast<quint16>(values.size());
-    const QByteArray request = buildWriteMultipleRequest(slaveAddress, startAddress, values);
-    return evaluateWriteAnswer(request, sendRequest(request, writeMultipleResponseTimeout(quantity)));
+    return writeRegisters(buildWriteMultipleRequest(slaveAddress, startAddress, values),
+                          writeMultipleResponseTimeout(quantity));
 }
 
 QVector<quint16> Modbus::readHoldingRegisters(quint16 startAddress, quint16 count)
 {
-    const QByteArray request =
-        buildReadRequest(slaveAddress, ModbusFunction::ReadHoldingRegisters, startAddress, count);
-    return evaluateReadAnswer(request, sendRequest(request, readAnswerTimeout(count)));
+    return readRegisters(ModbusFunction::ReadHoldingRegisters, startAddress, count);
 }
 
 QVector<quint16> Modbus::readInputRegisters(quint16 startAddress, quint16 count)
 {
-    const QByteArray request =
-        buildReadRequest(slaveAddress, ModbusFunction::ReadInputRegisters, startAddress, count);
-    return evaluateReadAnswer(request, sendRequest(request, readAnswerTimeout(count)));
+    return readRegisters(ModbusFunction::ReadInputRegisters, startAddress, count);
+}
+
+QVector<quint16> Modbus::readRegisters(quint8 function, quint16 startAddress, quint16 count)
+{
+    const QByteArray request = buildReadRequest(slaveAddress, function, startAddress, count);
+    const QByteArray answer = sendRequest(request, readAnswerTimeout(count));
+    const QVector<quint16> words = evaluateReadAnswer(request, answer);
+    // Words handed on are the callers' to judge by count; for the line, an
+    // answer with other than the words asked for is as wrong as none.
+    judge(words.size() == count, request, answer);
+    return words;
+}
+
+bool Modbus::writeRegisters(const QByteArray &request, int timeout)
+{
+    const QByteArray answer = sendRequest(request, timeout);
+    const bool written = evaluateWriteAnswer(request, answer);
+    judge(written, request, answer);
+    return written;
+}
+
+// A failed exchange may leave bytes on their way: the next request lets the
+// line fall quiet first.
+void Modbus::judge(bool ok, const QByteArray &request, const QByteArray &answer)
+{
+    if (ok) {
+        failure.clear();
+        return;
+    }
+    failure = exchangeOutcome(request, answer, lineFault);
+    unsettled = true;
+    failedAt.start();
 }

@@ -3,6 +3,7 @@
 #define ZORVEL_MODBUS_H
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QVector>
@@ -26,6 +27,7 @@ public:
 
     bool openPort();
     void closePort();
+    bool isOpen() const;
     void setSlaveAddress(quint8 address);
     // How long a read waits for its answer to begin, in milliseconds, for a
     // caller that must not wait long for a silent slave; 0, the default, is
@@ -33,6 +35,17 @@ public:
     void setReadTimeout(int ms);
     // Why the port last failed to open, or failed since.
     QString errorString() const;
+    // Whether the open was refused for permission: the file's own, or the
+    // lock of another program that has the port open.
+    bool openRefused() const;
+    // Why the last exchange failed, in the traffic log's words ("no answer",
+    // "exception 02 (illegal data address)", ...); empty after a success.
+    QString lastFailure() const;
+    // Starts a round of exchanges, such as a poll tick. Within a round, once an
+    // answer has been cut for length or time, every further exchange fails at
+    // once without a request: a babbling line costs a round one bounded
+    // exchange, not one for every request. Without rounds nothing is held.
+    void beginRound();
 
     quint16 calculateCRC(const QByteArray &data);
     bool verifyCRC(const QByteArray &frame);
@@ -44,13 +57,27 @@ public:
     QVector<quint16> readInputRegisters(quint16 startAddress, quint16 count);
 
 private:
+    QByteArray exchange(const QByteArray &request, int timeout, AnswerCut &cut);
     QByteArray collectAnswer(int timeout, AnswerCut &cut);
+    bool takeEcho(const QByteArray &request, QByteArray &answer);
+    bool settleLine();
     QString closeIfFailed();
     int readAnswerTimeout(quint16 count) const;
+    QVector<quint16> readRegisters(quint8 function, quint16 startAddress, quint16 count);
+    bool writeRegisters(const QByteArray &request, int timeout);
+    void judge(bool ok, const QByteArray &request, const QByteArray &answer);
 
     QSerialPort *serialPort;
     quint8 slaveAddress = 1;
     int readTimeout = 0;
+    // What this connection has learnt about its line.
+    bool echoes = false;       // every request comes back before its answer
+    bool unsettled = false;    // the last exchange failed: bytes may still come
+    QElapsedTimer failedAt;    // since when, if nothing has come since
+    bool inRound = false;
+    bool roundHeld = false;
+    QString failure;
+    QString lineFault;         // what the port said during the last exchange
 };
 
 #endif // ZORVEL_MODBUS_H

@@ -42,8 +42,10 @@ bool isException(const QByteArray &answer)
 
 void logException(const QByteArray &answer)
 {
-    qDebug().noquote() << "Modbus exception, code" << int(byteAt(answer, 2));
+    qDebug().noquote() << "Modbus" << modbusExceptionText(byteAt(answer, 2));
 }
+
+
 
 // Another slave's answer, or one to another request, must never pass for the
 // addressed detector's: a second master on the bus makes both happen.
@@ -99,6 +101,34 @@ int writeMultipleResponseTimeout(quint16 quantity)
     return 200 + 2 * quantity;
 }
 
+QString modbusExceptionText(quint8 code)
+{
+    static const char *const names[] = {nullptr,
+                                        "illegal function",
+                                        "illegal data address",
+                                        "illegal data value",
+                                        "slave device failure",
+                                        "acknowledge",
+                                        "slave device busy",
+                                        nullptr,
+                                        "memory parity error",
+                                        nullptr,
+                                        "gateway path unavailable",
+                                        "gateway target device failed to respond"};
+    const QString text = QString("exception %1").arg(code, 2, 16, QChar('0'));
+    const bool named = code < sizeof names / sizeof *names && names[code];
+    return named ? text + " (" + names[code] + ")" : text;
+}
+
+bool answerConfirmsWrite(const QByteArray &request, const QByteArray &answer)
+{
+    if (request.size() < 6)
+        return false;
+    if (byteAt(request, 1) == ModbusFunction::WriteSingleRegister)
+        return answer == request;
+    return answer.size() == 8 && answer.left(6) == request.left(6) && modbusCrcMatches(answer);
+}
+
 bool answerBelongsTo(const QByteArray &request, const QByteArray &answer)
 {
     if (request.size() < 2 || answer.size() < 2)
@@ -148,6 +178,10 @@ bool evaluateWriteAnswer(const QByteArray &request, const QByteArray &answer)
     // A device that refuses a write still answers with a valid CRC.
     if (isException(answer)) {
         logException(answer);
+        return false;
+    }
+    if (!answerConfirmsWrite(request, answer)) {
+        qDebug().noquote() << "Ответ не подтверждает запись:" << answer.toHex(' ');
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 #define MODBUSFRAMES_H
 
 #include <QByteArray>
+#include <QString>
 #include <QVector>
 
 // Request building and answer evaluation of the Modbus RTU master, free of any
@@ -33,9 +34,18 @@ int writeMultipleResponseTimeout(quint16 quantity);
 const int longestFrameBytes = 256;
 const int longestFrameMs = 267;
 
+// "exception 02 (illegal data address)": the code in hex and, for the codes
+// the standard names, what it means.
+QString modbusExceptionText(quint8 code);
+
 // Whether an answer comes from the slave the request addressed and carries
 // the request's function code, or that code with the exception bit set.
 bool answerBelongsTo(const QByteArray &request, const QByteArray &answer);
+
+// Whether a write answer confirms this very write: 0x06 echoes register and
+// value, 0x10 is 8 bytes echoing start and quantity. Another value or
+// quantity confirms another write, which a late answer can be.
+bool answerConfirmsWrite(const QByteArray &request, const QByteArray &answer);
 
 // The words the answer to a 0x03/0x04 request carries, or none (with a debug
 // line saying why). The word count is not compared with the request: callers

@@ -67,6 +67,11 @@ void ModbusOperations::close()
     master->closePort();
 }
 
+bool ModbusOperations::isOpen() const
+{
+    return master->isOpen();
+}
+
 void ModbusOperations::setReadTimeout(int ms)
 {
     master->setReadTimeout(ms);
@@ -75,6 +80,21 @@ void ModbusOperations::setReadTimeout(int ms)
 QString ModbusOperations::portError() const
 {
     return master->errorString();
+}
+
+bool ModbusOperations::portErrorIsPermission() const
+{
+    return master->openRefused();
+}
+
+QString ModbusOperations::lastFailure() const
+{
+    return master->lastFailure();
+}
+
+void ModbusOperations::beginRound()
+{
+    master->beginRound();
 }
 
 QVector<quint16> ModbusOperations::readInputValues()
@@ -173,7 +193,9 @@ bool ModbusOperations::IoutTestStop()
 
 bool ModbusOperations::writeHOLDregs(const QVector<quint16> &block)
 {
+    mixedBlock = false;
     if (!master->writeHoldingRegisters(Address::holdingBlock, block.mid(0, holdingFirstHalfCount)))
         return false;
-    return master->writeHoldingRegisters(Address::holdingSecondHalf, block.mid(holdingFirstHalfCount));
+    mixedBlock = !master->writeHoldingRegisters(Address::holdingSecondHalf, block.mid(holdingFirstHalfCount));
+    return !mixedBlock;
 }

@@ -20,8 +20,16 @@ public:
     void setSlaveAddress(quint8 address);
     bool open();
     void close();
+    // False once the port has failed (an adapter pulled out): the master closes it.
+    bool isOpen() const;
     void setReadTimeout(int ms);
     QString portError() const;
+    bool portErrorIsPermission() const;
+    // Why the last transaction failed ("no answer", "exception 02 (illegal
+    // data address)", ...); empty after a success.
+    QString lastFailure() const;
+    // One poll tick: see Modbus::beginRound.
+    void beginRound();
 
     QVector<quint16> readInputValues();
     QVector<quint16> readInputValuesAll();
@@ -44,9 +52,14 @@ public:
     bool IoutTestStart();
     bool IoutTestStop();
     bool writeHOLDregs(const QVector<quint16> &block);
+    // After a writeHOLDregs that failed in its second request: words 0..95 went
+    // through and 96..179 may not have, so the detector may now hold a block
+    // that is half new, half old.
+    bool blockWriteMixed() const { return mixedBlock; }
 
 private:
     Modbus *master;
+    bool mixedBlock = false;
 };
 
 #endif // MODBUSOPERATIONS_H

@@ -1,6 +1,7 @@
 #include "settingsfile.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 QByteArray encodeSettings(const quint16 *block)
 {
@@ -22,11 +23,17 @@ bool decodeSettings(const QByteArray &content, quint16 *block)
     return true;
 }
 
-SettingsRead readSettingsFile(const QString &path, quint16 *block)
+SettingsRead readSettingsFile(const QString &path, quint16 *block, QString *reason)
 {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return SettingsRead::NotRegularFile;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (reason)
+            *reason = file.errorString();
         return SettingsRead::NotOpened;
+    }
     // A longer file lends its first 512 bytes. A shorter one would mix two
     // blocks in the storage, and the next write would send that mixture to
     // the device.

@@ -14,14 +14,6 @@ quint8 byteAt(const QByteArray &data, int index)
     return static_cast<quint8>(data.at(index));
 }
 
-QString exceptionText(quint8 code)
-{
-    static const char *const names[] = {nullptr, "illegal function", "illegal data address",
-                                        "illegal data value", "slave device failure"};
-    const QString text = QString("exception %1").arg(code, 2, 16, QChar('0'));
-    return code >= 1 && code <= 4 ? text + " (" + names[code] + ")" : text;
-}
-
 QString foreignText(const QByteArray &answer)
 {
     return QString("answer from slave %1 with function %2")
@@ -46,7 +38,7 @@ QString readOutcome(const QByteArray &request, const QByteArray &answer)
         return foreignText(answer);
     const int byteCount = byteAt(answer, 2);
     if (isException(answer))
-        return exceptionText(byteAt(answer, 2));
+        return modbusExceptionText(byteAt(answer, 2));
     if (answer.size() <= byteCount + 4)
         return QString("shorter than its byte count %1").arg(byteCount);
     // The master passes on any number of words; its callers reject a wrong one.
@@ -63,7 +55,9 @@ QString writeOutcome(const QByteArray &request, const QByteArray &answer)
         return "CRC mismatch";
     if (!answerBelongsTo(request, answer))
         return foreignText(answer);
-    return isException(answer) ? exceptionText(byteAt(answer, 2)) : QString("ok");
+    if (isException(answer))
+        return modbusExceptionText(byteAt(answer, 2));
+    return answerConfirmsWrite(request, answer) ? QString("ok") : QString("does not confirm the write");
 }
 
 QString timeOfDay()
@@ -71,7 +65,9 @@ QString timeOfDay()
     return QTime::currentTime().toString("HH:mm:ss.zzz");
 }
 
-QString outcome(const QByteArray &request, const QByteArray &answer, const QString &lineFault)
+} // namespace
+
+QString exchangeOutcome(const QByteArray &request, const QByteArray &answer, const QString &lineFault)
 {
     if (answer.isEmpty())
         return lineFault.isEmpty() ? QString("no answer") : lineFault;
@@ -80,8 +76,6 @@ QString outcome(const QByteArray &request, const QByteArray &answer, const QStri
     const QString judged = read ? readOutcome(request, answer) : writeOutcome(request, answer);
     return lineFault.isEmpty() ? judged : judged + ", " + lineFault;
 }
-
-} // namespace
 
 TrafficEntry::TrafficEntry(const QByteArray &request) : request(request)
 {
@@ -94,7 +88,13 @@ TrafficEntry::TrafficEntry(const QByteArray &request) : request(request)
 void TrafficEntry::finish(const QByteArray &answer, const QString &lineFault)
 {
     if (isOn())
-        write(answer, outcome(request, answer, lineFault));
+        write(answer, exchangeOutcome(request, answer, lineFault));
+}
+
+void TrafficEntry::noteEcho()
+{
+    if (isOn())
+        qCDebug(zorvelTraffic).noquote() << timeOfDay() << "line echoes every request; answers are taken after the echo";
 }
 
 void TrafficEntry::refuse(const QByteArray &kept, const QString &why)

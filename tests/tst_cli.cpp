@@ -5,9 +5,12 @@
 #include "testsupport.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -20,11 +23,16 @@ struct CliRun
     QString err;
 };
 
-// With a reader, standard output goes through it in a shell pipe.
-CliRun runCli(const QStringList &arguments, const QString &workingDir = QString(), const QString &reader = QString())
+// With a reader, standard output goes through it in a shell pipe; an
+// argument ">FILE" sends it to FILE.
+CliRun runCli(QStringList arguments, const QString &workingDir = QString(), const QString &reader = QString())
 {
     const int timeoutMs = 30000;
     QProcess process;
+    for (const QString &argument : arguments.filter(QRegularExpression("^>"))) {
+        process.setStandardOutputFile(argument.mid(1));
+        arguments.removeOne(argument);
+    }
     process.setWorkingDirectory(workingDir);
     if (reader.isEmpty())
         process.start(ZORVEL_CLI_PATH, arguments);
@@ -130,9 +138,12 @@ void TestCli::info()
 // Each row: what the file is changed to hold after it was read from the
 // detector, the options, the detector's mode before, the exit status, and the
 // words that must have gone out in the block write (none at all when the
-// list is "-"). The detector ends in the mode it was in.
+// list is "-"). The detector ends in the mode it was in. A fault, if any, is
+// put on the simulator before the write; what a failure must say follows.
 void TestCli::writeSettings_data()
 {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("fileEdits");
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<bool>("serviceBefore");
@@ -141,19 +152,33 @@ void TestCli::writeSettings_data()
 
     // The simulator starts at address 1, HART 1, BLE 1 (word 4 = 0x4130),
     // serial 20240117 = 0x0134:0xD6F5, threshold 1 at 10.0 (word 7 = 100).
-    QTest::newRow("one word reaches the detector") << "7:0x80fa" << QStringList() << false << 0 << "7:0x80fa";
-    QTest::newRow("identity kept without --all") << "1:0x0142 2:55 4:0x8130 20:0 21:7" << QStringList() << false
-                                                 << 0 << "1:0x0142 2:1 4:0x4130 20:0x0134 21:0xd6f5";
-    QTest::newRow("identity written with --all")
-        << "2:55 4:0x8130 20:0 21:7" << QStringList{"--all"} << false << 0 << "2:55 4:0x8130 20:0 21:7";
+    QTest::newRow("one word reaches the detector") << "" << "" << "7:0x80fa" << QStringList() << false << 0
+                                                   << "7:0x80fa";
+    QTest::newRow("identity kept without --all") << "" << "" << "1:0x0142 2:55 4:0x8130 20:0 21:7" << QStringList()
+                                                 << false << 0 << "1:0x0142 2:1 4:0x4130 20:0x0134 21:0xd6f5";
+    QTest::newRow("identity written with --all") << "" << "" << "2:55 4:0x8130 20:0 21:7" << QStringList{"--all"}
+                                                 << false << 0 << "2:55 4:0x8130 20:0 21:7";
     QTest::newRow("command register and mode as the window sends them")
-        << "3:0x0001 12:0x185d" << QStringList{"--all"} << false << 0 << "3:0x0081 12:0";
-    QTest::newRow("service mode stays") << "3:0 7:0x80fa" << QStringList() << true << 0 << "3:0x0080 7:0x80fa";
-    QTest::newRow("--all never moves the detector") << "1:0x0500" << QStringList{"--all"} << false << 2 << "-";
+        << "" << "" << "3:0x0001 12:0x185d" << QStringList{"--all"} << false << 0 << "3:0x0081 12:0";
+    QTest::newRow("service mode stays") << "" << "" << "3:0 7:0x80fa" << QStringList() << true << 0
+                                        << "3:0x0080 7:0x80fa";
+    QTest::newRow("--all never moves the detector") << "" << "" << "1:0x0500" << QStringList{"--all"} << false << 2
+                                                    << "-";
+    QTest::newRow("through an echoing adapter") << "echo persist" << "" << "7:0x80fa" << QStringList() << false << 0
+                                                << "7:0x80fa";
+    QTest::newRow("a word of the second half not taken")
+        << "ignore=150 persist" << "the read-back differs at words 150 (wrote 4660, read 0)" << "150:0x1234"
+        << QStringList() << false << 3 << "150:0x1234";
+    QTest::newRow("second half unanswered: a mixed block")
+        << "noanswer persist fc=10 addr=96"
+        << "no answer to the write of words 96-179; words 0-95 were written, so the detector may now hold a mixed block"
+        << "7:0x80fa 150:0x1234" << QStringList() << false << 1 << "7:0x80fa 150:0x1234";
 }
 
 void TestCli::writeSettings()
 {
+    QFETCH(QString, fault);
+    QFETCH(QString, message);
     QFETCH(QString, fileEdits);
     QFETCH(QStringList, options);
     QFETCH(bool, serviceBefore);
@@ -176,10 +201,13 @@ void TestCli::writeSettings()
     writeFile(path, content);
     if (serviceBefore)
         QVERIFY2(sim.command("set holding 3 128"), qPrintable(sim.errorText()));
+    if (!fault.isEmpty())
+        QVERIFY2(sim.command("fault " + fault), qPrintable(sim.errorText()));
     sim.clearRequests();
     sim.clearEvents();
     const CliRun write = runCli(QStringList{"--port", sim.portPath(), "write-settings", path} + options);
     QCOMPARE(write.exitCode, exitCode);
+    QVERIFY2(write.err.contains(message), qPrintable(write.err));
 
     const QMap<int, quint16> sent = writtenWords(sim.requests());
     if (written == "-") {
@@ -192,8 +220,9 @@ void TestCli::writeSettings()
     const QVector<quint16> after = sim.holding(0, 180);
     for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
         QCOMPARE(sent.value(it.key()), it.value());
-        // The detector keeps its own mode register; the command register reads 0.
-        if (it.key() != 3 && it.key() != 12)
+        // The detector keeps its own mode register; the command register reads
+        // 0; a word it ignores keeps its value.
+        if (it.key() != 3 && it.key() != 12 && !fault.startsWith("ignore"))
             QCOMPARE(after[it.key()], it.value());
     }
     QCOMPARE(bool(after[3] & 0x80), serviceBefore);
@@ -391,45 +420,68 @@ void TestCli::journal()
     QCOMPARE(lines.join('|'), output);
 }
 
-// Each row: the arguments (PORT stands for the simulator's port), the exit
-// status and a part of the one line on standard error.
+// Each row: the simulator's fault, the arguments (PORT stands for the
+// simulator's port, FIFO for a named pipe), the exit status, a part of the
+// one line on standard error and the lines on standard output.
 void TestCli::failures_data()
 {
+    QTest::addColumn<QString>("fault");
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("lines");
 
-    QTest::newRow("silent address") << QStringList{"--port", "PORT", "--address", "9", "info"} << 1
-                                    << "address 9 on PORT: no answer";
-    QTest::newRow("missing port") << QStringList{"--port", "/dev/zorvel-none", "info"} << 2
-                                  << "port /dev/zorvel-none does not exist";
-    QTest::newRow("short settings file")
-        << QStringList{"--port", "PORT", "write-settings", "SHORT"} << 2 << "SHORT is not a settings file";
+    QTest::newRow("silent address") << "" << QStringList{"--port", "PORT", "--address", "9", "info"} << 1
+                                    << "address 9 on PORT: no answer" << 0;
+    QTest::newRow("missing port") << "" << QStringList{"--port", "/dev/zorvel-none", "info"} << 2
+                                  << "port /dev/zorvel-none does not exist" << 0;
+    QTest::newRow("short settings file") << "" << QStringList{"--port", "PORT", "write-settings", "SHORT"} << 2
+                                         << "SHORT is not a settings file" << 0;
     QTest::newRow("monitor on a full disk")
-        << QStringList{"--port", "PORT", "monitor", "--count", "2", "--csv", "/dev/full"} << 2
-        << "cannot write /dev/full: No space left on device";
+        << "" << QStringList{"--port", "PORT", "monitor", "--count", "2", "--csv", "/dev/full"} << 2
+        << "cannot write /dev/full: No space left on device" << 0;
     QTest::newRow("option of another command")
-        << QStringList{"--port", "PORT", "info", "--all"} << 2 << "--all does not apply to info";
+        << "" << QStringList{"--port", "PORT", "info", "--all"} << 2 << "--all does not apply to info" << 0;
+    QTest::newRow("interval nan") << "" << QStringList{"--port", "PORT", "monitor", "--interval", "nan"} << 2
+                                  << "--interval must be 0.1-86400 seconds" << 0;
+    QTest::newRow("settings into a named pipe") << "" << QStringList{"--port", "PORT", "read-settings", "FIFO"} << 2
+                                                << "FIFO is not a regular file; nothing was done" << 0;
+    QTest::newRow("refusal named") << "exception=2,persist" << QStringList{"--port", "PORT", "info"} << 1
+                                   << "address 1 on PORT: the read of the parameter block was refused: "
+                                      "exception 02 (illegal data address)"
+                                   << 0;
+    QTest::newRow("monitor gives up at the third silent poll")
+        << "noanswer,persist,fc=04" << QStringList{"--port", "PORT", "monitor", "--interval", "0.1"} << 1
+        << "no answer to three polls in a row" << 3;
+    QTest::newRow("standard output full") << "" << QStringList{"--port", "PORT", "info", ">/dev/full"} << 2
+                                          << "cannot write standard output: No space left on device" << 0;
 }
 
 void TestCli::failures()
 {
+    QFETCH(QString, fault);
     QFETCH(QStringList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, message);
+    QFETCH(int, lines);
 
     SimulatorProcess sim;
-    QVERIFY2(sim.launch(steady), qPrintable(sim.errorText()));
+    QVERIFY2(sim.launch(fault.isEmpty() ? steady : steady + QStringList{"--fault", fault}),
+             qPrintable(sim.errorText()));
     QTemporaryDir dir;
     const QString shortFile = dir.filePath("short.bin");
     writeFile(shortFile, QByteArray(100, '\0'));
-    arguments.replaceInStrings("PORT", sim.portPath()).replaceInStrings("SHORT", shortFile);
-    message.replace("PORT", sim.portPath()).replace("SHORT", shortFile);
+    const QString fifo = dir.filePath("pipe");
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    arguments.replaceInStrings("PORT", sim.portPath()).replaceInStrings("SHORT", shortFile).replaceInStrings("FIFO", fifo);
+    message.replace("PORT", sim.portPath()).replace("SHORT", shortFile).replace("FIFO", fifo);
 
     const CliRun run = runCli(arguments);
     QCOMPARE(run.exitCode, exitCode);
-    QVERIFY2(run.err.startsWith("zorvel-cli: ") && run.err.contains(message), qPrintable(run.err));
-    QVERIFY(run.out.isEmpty());
+    QVERIFY2(run.err.startsWith("zorvel-cli: ") && run.err.count('\n') == 1 && run.err.contains(message),
+             qPrintable(run.err));
+    QCOMPARE(run.out.size(), lines);
+    QVERIFY(!QFileInfo(fifo).isFile());
     for (const SimRequest &r : sim.requests())
         QVERIFY2(r.isRead(), qPrintable("wrote after a failure: " + r.line));
 }

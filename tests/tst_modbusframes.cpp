@@ -206,7 +206,7 @@ void TestModbusFrames::readEvaluation_data()
                                             << QVector<quint16>() << tooShort;
     }
     QTest::newRow("exception with a body") << withCrc(hex("01 83 04 00 01 02 03")) << QVector<quint16>()
-                                           << QStringList{"Modbus exception, code 4"};
+                                           << QStringList{"Modbus exception 04 (slave device failure)"};
     // A good frame answering another request is no answer to this one.
     QTest::newRow("other slave") << readAnswer(9, 0x03, {0x1234}) << QVector<quint16>()
                                  << QStringList{"Ответ не на этот запрос: адрес 9, функция 03"};
@@ -244,11 +244,16 @@ void TestModbusFrames::writeEvaluation_data()
     QTest::newRow("echo of 0x06") << single << hex("01 06 00 03 00 80 78 6a") << true << silent;
     QTest::newRow("answer to 0x10") << multiple << writeMultipleAnswer(1, 0x60, 84) << true << silent;
     QTest::newRow("exception 2 to 0x06") << single << exceptionAnswer(1, 0x06, 2) << false
-                                         << QStringList{"Modbus exception, code 2"};
+                                         << QStringList{"Modbus exception 02 (illegal data address)"};
     QTest::newRow("exception 4 to 0x10") << multiple << exceptionAnswer(1, 0x10, 4) << false
-                                         << QStringList{"Modbus exception, code 4"};
+                                         << QStringList{"Modbus exception 04 (slave device failure)"};
     QTest::newRow("echo from another slave") << single << withCrc(hex("07 06 00 03 00 80")) << false
                                              << QStringList{"Ответ не на этот запрос: адрес 7, функция 06"};
+    // A well-formed answer that confirms another write confirms nothing.
+    QTest::newRow("0x06 answer with another value") << single << withCrc(hex("01 06 00 03 00 81")) << false
+                                                    << QStringList{"Ответ не подтверждает запись: 01 06 00 03 00 81 b9 aa"};
+    QTest::newRow("0x10 answer with another quantity") << multiple << writeMultipleAnswer(1, 0x60, 83) << false
+                                                       << QStringList{"Ответ не подтверждает запись: 01 10 00 60 00 53 80 2a"};
     QTest::newRow("0x06 echo to 0x10") << multiple << hex("01 06 00 03 00 80 78 6a") << false
                                        << QStringList{"Ответ не на этот запрос: адрес 1, функция 06"};
 }

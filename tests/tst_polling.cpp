@@ -27,6 +27,8 @@ private slots:
     void nextConnectionAfterAutomaticDisconnect_data();
     void nextConnectionAfterAutomaticDisconnect();
     void vanishedPortDisconnectsQuickly();
+    void cutAnswerEndsTheTick();
+    void halfWrittenBlockIsTold();
     void allRequestsInTheirOrder();
     void spanValueMustFitItsRegister_data();
     void spanValueMustFitItsRegister();
@@ -607,6 +609,36 @@ private:
 };
 
 } // namespace
+
+// A babbling line: once an answer has been cut for its length, the tick
+// sends nothing more, since every further request would cost as much; the
+// next tick, on a quiet line, does its work.
+void TestPolling::cutAnswerEndsTheTick()
+{
+    CONNECTED(w);
+    QVERIFY(w.sim.command("fault garbage=256 once"));
+    w.probe->reqReload() = true;
+    w.probe->tick();
+    QTest::qWait(100);
+    QCOMPARE(logged(w.sim, 1), QStringList{kReload.first()});
+    QCOMPARE(w.probe->failedPolls(), 1);
+    w.sim.clearRequests();
+    w.probe->tick();
+    QCOMPARE(logged(w.sim, 4), kReload + QStringList{kPoll});
+    QCOMPARE(w.probe->failedPolls(), 0);
+}
+
+// The second half of the block not answered: the detector may hold words
+// 0-95 new and 96-179 old, and the user must hear it.
+void TestPolling::halfWrittenBlockIsTold()
+{
+    CONNECTED(w);
+    QVERIFY(w.sim.command("fault noanswer persist fc=10 addr=96"));
+    w.probe->reqWrite() = true;
+    w.probe->tick();
+    QVERIFY2(w.window->statusBar()->currentMessage().startsWith("Записана только первая часть параметров (слова 0–95)"),
+             qPrintable(w.window->statusBar()->currentMessage()));
+}
 
 void TestPolling::busyCursorDuringLongTicks_data()
 {

@@ -1,5 +1,7 @@
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include "customplotwidget.h"
 #include "dialogs.h"
 #include "filefaults.h"
@@ -378,21 +380,35 @@ void TestSettingsFile::importLeavesDeviceOnlyFields()
     QVERIFY(stored(s.probe) == otherBlock());
 }
 
+// Sizes are files of that many bytes; the rest are no files at all, which
+// are refused before they are opened: a named pipe would hang the window,
+// /dev/zero pass for a block of zeros.
 void TestSettingsFile::importRefusesWrongSize_data()
 {
-    QTest::addColumn<int>("size");
-    for (int size : {0, 100, 511})
-        QTest::addRow("%d bytes", size) << size;
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("text");
+    const QString wrongSize = "Неверный размер файла настроек ";
+    const QString noFile = "Это не файл настроек, а папка, канал или устройство: ";
+    for (const char *size : {"0", "100", "511"})
+        QTest::addRow("%s bytes", size) << size << wrongSize;
+    QTest::newRow("named pipe") << "pipe" << noFile;
+    QTest::newRow("device") << "/dev/zero" << noFile;
 }
 
 void TestSettingsFile::importRefusesWrongSize()
 {
-    QFETCH(int, size);
+    QFETCH(QString, kind);
+    QFETCH(QString, text);
     Session s;
     s.probe.ui()->deadZone->setValue(3.3);   // an unsent edit survives too
     const QStringList controls = shown(s.probe);
-    const QString path = s.file("foreign.bin");
-    writeFile(path, encodeSettings(otherBlock().data()).leftJustified(size, '\x11', true));
+    QString path = s.file("foreign.bin");
+    if (kind == "pipe")
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind.startsWith('/'))
+        path = kind;
+    else
+        writeFile(path, encodeSettings(otherBlock().data()).leftJustified(kind.toInt(), '\x11', true));
     s.dialogs.acceptFile(path);
     s.dialogs.closeMessage();
 
@@ -402,7 +418,7 @@ void TestSettingsFile::importRefusesWrongSize()
     QCOMPARE(s.dialogs.messages().size(), 1);
     const DialogDriver::MessageSeen &box = s.dialogs.messages().first();
     QCOMPARE(box.title, QString(" "));
-    QCOMPARE(box.text, "Неверный размер файла настроек " + path);
+    QCOMPARE(box.text, text + path);
     QCOMPARE(box.icon, QMessageBox::Critical);
     QCOMPARE(box.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QVERIFY(!box.hasParent);

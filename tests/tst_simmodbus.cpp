@@ -7,6 +7,7 @@
 #include "simulator.h"
 
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
@@ -290,8 +291,11 @@ void TestSimModbus::faultSeenAsFailure_data()
     QTest::newRow("truncated read") << "truncate" << false << false << crc << 0;
     QTest::newRow("4 bytes read") << "truncate=4" << false << false << format << 0;
     QTest::newRow("exception read") << "exception=4" << false << false << shortAnswer << 0;
+    const QString echo = "Линия возвращает каждый запрос (эхо адаптера): ответ берётся после него";
+    QTest::newRow("echo glued to the answer") << "echo" << false << true << echo << 0;
+    QTest::newRow("echo 40 ms before the answer") << "echo=40" << false << true << echo << 40;
     // A refused write is a failed write, whatever its CRC.
-    QTest::newRow("exception write") << "exception=4" << true << false << "Modbus exception, code 4" << 0;
+    QTest::newRow("exception write") << "exception=4" << true << false << "Modbus exception 04 (slave device failure)" << 0;
     QTest::newRow("delay past the timeout") << "delay=600" << false << false << format << 300;
     QTest::newRow("delay within the timeout") << "delay=150" << false << true << "" << 140;
     QTest::newRow("gap inside the answer") << "gap=60" << false << false << crc << 0;
@@ -355,10 +359,18 @@ void TestSimModbus::silentAfterRequests()
     QCOMPARE(faults, (QStringList{"none", "none", "noanswer", "noanswer", "noanswer", "none"}));
 }
 
+// Through the simulator's link, which goes with its port: the pty's own
+// /dev/pts number is free once it closes, and a test running beside this one
+// may be given it at once, which made opening the old path succeed.
 void TestSimModbus::closedPortVanishes()
 {
+    QTemporaryDir dir;
+    const QString link = dir.filePath("detector");
     Bench b;
-    QVERIFY2(b.up({"--fast", "--fault", "close,after=1"}), qPrintable(b.sim.errorText()));
+    QVERIFY2(b.up({"--fast", "--fault", "close,after=1", "--link", link}), qPrintable(b.sim.errorText()));
+    b.ops.close();
+    b.ops.setPortPath(link);
+    QVERIFY(b.ops.open());
     QCOMPARE(b.ops.readInputValues().size(), 80);
     QElapsedTimer clock;
     clock.start();

@@ -152,7 +152,7 @@ void TestTrafficLog::onePairPerExchange_data()
                                       << "ok" << 0 << QStringList();
     QTest::newRow("write several, exception")
         << writeTwo << writeTwoRequest << PtyReply::after(5, exceptionAnswer(1, 0x10, 4))
-        << "exception 04 (slave device failure)" << 0 << QStringList{"Modbus exception, code 4"};
+        << "exception 04 (slave device failure)" << 0 << QStringList{"Modbus exception 04 (slave device failure)"};
 }
 
 void TestTrafficLog::onePairPerExchange()

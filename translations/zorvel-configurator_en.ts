@@ -546,5 +546,13 @@ calibration</translation>
         <source>Журнал калибровок не записан: %1. Калибровки идут как обычно, но в журнал не заносятся; до следующего подключения это сообщение не повторится.</source>
         <translation>The calibration journal was not written: %1. Calibrations run as usual but are not recorded; this message is not shown again until the next connection.</translation>
     </message>
+    <message>
+        <source>Записана только первая часть параметров (слова 0–95), вторая (96–179) могла не дойти: в датчике могут быть новые и старые значения вперемешку. Нажмите «Записать» ещё раз</source>
+        <translation>Only the first part of the parameters (words 0–95) was written; the second (96–179) may not have arrived: the detector may hold new and old values mixed. Press “Write” again</translation>
+    </message>
+    <message>
+        <source>Это не файл настроек, а папка, канал или устройство: </source>
+        <translation>This is not a settings file but a folder, pipe or device: </translation>
+    </message>
 </context>
 </TS>

@@ -11,15 +11,21 @@ using namespace RegisterModel;
 
 namespace {
 
-// The port layer reads a bare name as one under /dev, as its port list shows
-// them ("ttyUSB0"); a file of that name in the working directory, such as a
-// simulator's link, is meant as itself.
+// A bare name is one under /dev, as port lists show them ("ttyUSB0"); a file
+// of that name in the working directory is "./NAME".
 QString portLocation(const QString &port)
 {
-    const QString underDev = "/dev/" + port;
-    if (!port.contains('/') && !QFileInfo::exists(port) && QFileInfo::exists(underDev))
-        return underDev;
+    if (!port.contains('/'))
+        return "/dev/" + port;
     return QFileInfo(port).absoluteFilePath();
+}
+
+// The port layer locks a port it opens; another program holding it makes the
+// open fail as if permission were denied, although the file allows it.
+bool heldByAnother(const QString &location)
+{
+    const QFileInfo info(location);
+    return info.isReadable() && info.isWritable();
 }
 
 } // namespace
@@ -33,9 +39,27 @@ int openDetector(ModbusOperations &device, const CliOptions &options)
         return fail(ExitUsage, QString("port %1 does not exist").arg(options.port));
     device.setPortPath(location);
     device.setSlaveAddress(quint8(options.address));
-    if (!device.open())
-        return fail(ExitUsage, QString("cannot open port %1: %2").arg(options.port, device.portError()));
-    return ExitOk;
+    if (device.open())
+        return ExitOk;
+    if (device.portErrorIsPermission() && heldByAnother(location))
+        return fail(ExitUsage, QString("port %1 in use by another program").arg(options.port));
+    return fail(ExitUsage, QString("cannot open port %1: %2").arg(options.port, device.portError()));
+}
+
+QString refusalOf(const ModbusOperations &device)
+{
+    const QString why = device.lastFailure();
+    return why.startsWith("exception") ? why : QString();
+}
+
+QString failedBecause(const ModbusOperations &device, const QString &what)
+{
+    const QString why = device.lastFailure();
+    if (why.isEmpty() || why == "no answer")
+        return "no answer to " + what;
+    if (!refusalOf(device).isEmpty())
+        return what + " was refused: " + why;
+    return what + " failed: " + why;
 }
 
 int deviceFailed(const CliOptions &options, const QString &what)
@@ -74,5 +98,5 @@ int openAndReadBlock(ModbusOperations &device, const CliOptions &options, QVecto
     if (block.size() == kDeviceWords)
         return ExitOk;
     block.clear();
-    return deviceFailed(options, "no answer to the read of the parameter block");
+    return deviceFailed(options, failedBecause(device, "the read of the parameter block"));
 }

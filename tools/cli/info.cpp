@@ -33,7 +33,7 @@ int runInfo(ModbusOperations &device, const CliOptions &options)
         return opened;
     const QVector<quint16> input = readPatiently([&] { return device.readInputValues(); }, kPolledInputWords);
     if (input.size() != kPolledInputWords)
-        return deviceFailed(options, "no answer to the read of the input registers");
+        return deviceFailed(options, failedBecause(device, "the read of the input registers"));
     const QVector<QString> gasTable = readPatiently([&] { return device.readGazNameTable(); }, gasTableEntries);
     const bool gasTableRead = gasTable.size() == gasTableEntries;
 
@@ -48,6 +48,6 @@ int runInfo(ModbusOperations &device, const CliOptions &options)
     printField("target gas", gasTableRead ? gasName(gasTable, input[TargetGasNumberWord]) : QString());
     printField("main gas", gasTableRead ? gasName(gasTable, input[MainGasNumberWord]) : QString());
     if (!gasTableRead)
-        return deviceFailed(options, "no answer to the read of the gas name table");
+        return deviceFailed(options, failedBecause(device, "the read of the gas name table"));
     return ExitOk;
 }

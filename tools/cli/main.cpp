@@ -11,12 +11,14 @@ namespace {
 QtMessageHandler defaultHandler = nullptr;
 
 // The serial layer explains every failed exchange in a debug line. A scan
-// would print one per silent address, so they show only with --verbose; the
-// traffic log (QT_LOGGING_RULES="zorvel.traffic=true") is not a debug line
-// and shows whenever it is turned on.
+// would print one per silent address, so they show only with --verbose, and
+// so do Qt's own warnings (a seek on /dev/full): without --verbose every
+// failure is the program's one line. The traffic log
+// (QT_LOGGING_RULES="zorvel.traffic=true") shows whenever it is turned on.
 void quietDebug(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
-    if (type != QtDebugMsg)
+    const bool traffic = qstrcmp(context.category, "zorvel.traffic") == 0;
+    if (traffic || type == QtCriticalMsg || type == QtFatalMsg)
         defaultHandler(type, context, message);
 }
 
@@ -39,7 +41,8 @@ int main(int argc, char *argv[])
     switch (parseCommandLine(QCoreApplication::arguments(), options, text)) {
     case ParseResult::Help:
     case ParseResult::Version:
-        printLine(text.trimmed());
+        if (!printLine(text.trimmed()))
+            return fail(ExitUsage, "cannot write standard output: " + outputError());
         return ExitOk;
     case ParseResult::Error:
         return usageError(text);
@@ -51,5 +54,8 @@ int main(int argc, char *argv[])
     catchStopSignals();
     // The parser has checked that the command exists.
     ModbusOperations device;
-    return findCommand(options.command)->run(device, options);
+    const int status = findCommand(options.command)->run(device, options);
+    if (!outputError().isEmpty())
+        return fail(status == ExitOk ? ExitUsage : status, "cannot write standard output: " + outputError());
+    return status;
 }

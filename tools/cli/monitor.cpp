@@ -18,7 +18,6 @@ namespace {
 // The window gives up on a detector after three polls in a row without an
 // answer; so does the monitor.
 const int failedPollLimit = 3;
-const char *noAnswerText = "no answer";
 const QStringList csvHeader{"time", "concentration", "unit", "status"};
 
 // Local time with its offset, so that logs from two places line up.
@@ -66,7 +65,7 @@ int runMonitor(ModbusOperations &device, const CliOptions &options)
             break;
         const QString time = timestamp();
         const QVector<quint16> input = device.readInputValues();
-        QStringList row{time, QString(), QString(), noAnswerText};
+        QStringList row{time, QString(), QString(), device.lastFailure()};
         if (input.size() == kPolledInputWords) {
             failedPolls = 0;
             const LiveReading reading = decodeReading(input, block[FormatWord]);
@@ -78,7 +77,10 @@ int runMonitor(ModbusOperations &device, const CliOptions &options)
         // the program at the next line printed, and the row is kept.
         if (!options.csv.isEmpty() && !appendCsvRow(options.csv, csvHeader, row, error))
             return fail(ExitUsage, error);
-        printLine(row.join(' ').simplified());
+        if (!printLine(row.join(' ').simplified()))
+            return ExitUsage;   // main() says why
+        if (!device.isOpen())
+            return fail(ExitUsage, QString("port %1 was lost: %2").arg(options.port, device.portError()));
         if (failedPolls >= failedPollLimit)
             return deviceFailed(options, "no answer to three polls in a row");
     }

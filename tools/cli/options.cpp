@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 
 #include <climits>
+#include <cmath>
 
 namespace {
 
@@ -114,7 +115,8 @@ bool takeNumbers(const QCommandLineParser &parser, CliOptions &options, QString 
         options.interval = parser.value("interval").toDouble(&ok);
         // A poll of 80 registers takes about 0.2 s at 9600 baud; a shorter
         // interval only polls back to back.
-        if (!ok || options.interval < 0.1 || options.interval > 86400) {
+        // NaN passes every comparison as false, and would then never be due.
+        if (!ok || !std::isfinite(options.interval) || options.interval < 0.1 || options.interval > 86400) {
             error = rangeError("interval", parser.value("interval"), "0.1-86400 seconds");
             return false;
         }
@@ -191,7 +193,9 @@ ParseResult parseCommandLine(const QStringList &arguments, CliOptions &options, 
         text = parser.errorText();
         return ParseResult::Error;
     }
-    if (parser.isSet(help)) {
+    // --help-all is Qt's, listed by addHelpOption: the same text here, since
+    // this program takes none of Qt's own options.
+    if (parser.isSet(help) || parser.isSet("help-all")) {
         text = parser.helpText() + exitStatus;
         return ParseResult::Help;
     }

@@ -25,10 +25,10 @@ class Progress
 public:
     Progress() : shown(isatty(STDERR_FILENO)) {}
     ~Progress() { clear(); }
-    void show(int address, int to)
+    void show(int address, int tried, int all)
     {
         if (shown)
-            std::fprintf(stderr, "\rscanning address %d of %d...", address, to);
+            std::fprintf(stderr, "\rscanning address %d (%d of %d)...", address, tried, all);
     }
     void clear()
     {
@@ -52,16 +52,21 @@ int runScan(ModbusOperations &device, const CliOptions &options)
     int found = 0;
     int address = options.from;
     for (; address <= options.to && !stopRequested(); ++address) {
-        progress.show(address, options.to);
+        progress.show(address, address - options.from + 1, options.to - options.from + 1);
         device.setSlaveAddress(quint8(address));
         const QVector<quint16> words = device.readIdentity();
-        if (words.size() != identityWords)
+        // A refusal is an answer: something is there, if not a detector of ours.
+        const QString refusal = refusalOf(device);
+        if (words.size() != identityWords && refusal.isEmpty())
             continue;
         progress.clear();
-        printLine(QString("%1: %2, serial number %3")
-                      .arg(address)
-                      .arg(deviceTypeName(words[DeviceTypeWord]),
-                           serialNumberText(words[SerialHighWord], words[SerialLowWord])));
+        if (refusal.isEmpty())
+            printLine(QString("%1: %2, serial number %3")
+                          .arg(address)
+                          .arg(deviceTypeName(words[DeviceTypeWord]),
+                               serialNumberText(words[SerialHighWord], words[SerialLowWord])));
+        else
+            printLine(QString("%1: answers with %2").arg(address).arg(refusal));
         ++found;
     }
     progress.clear();

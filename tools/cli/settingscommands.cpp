@@ -8,6 +8,8 @@
 #include "settingsfile.h"
 #include "settingsmerge.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 using namespace RegisterModel;
@@ -45,6 +47,16 @@ int refuseAddressChange(const QVector<quint16> &block, const QVector<quint16> &c
                                .arg(highByte(current[ModbusAddressWord])));
 }
 
+// The block goes in two requests; when the second fails, the first has
+// already changed the detector.
+QString blockWriteFailure(const ModbusOperations &device)
+{
+    if (device.blockWriteMixed())
+        return failedBecause(device, "the write of words 96-179")
+               + "; words 0-95 were written, so the detector may now hold a mixed block, half new, half old";
+    return failedBecause(device, "the write of words 0-95") + "; words 96-179 were not sent";
+}
+
 // A detector left in service mode no longer measures for anyone, so a spoilt
 // answer is no reason to give up; the write is harmless to repeat.
 bool returnToWorkingMode(ModbusOperations &device)
@@ -57,15 +69,42 @@ bool returnToWorkingMode(ModbusOperations &device)
     return false;
 }
 
+int refuseNonRegular(const QString &path)
+{
+    const QString what = QFileInfo(path).isDir() ? "a directory" : "not a regular file";
+    return fail(ExitUsage, QString("%1 is %2; nothing was done").arg(path, what));
+}
+
+// "-" is standard output; any other FILE is replaced whole, never written
+// through: a device node or a named pipe given by mistake is left alone.
+int saveSettings(const QString &path, const QByteArray &content)
+{
+    if (path == "-")
+        return printBytes(content) ? ExitOk : ExitUsage;   // main() says why
+    QString reason;
+    switch (writeFileAtomically(path, content, &reason)) {
+    case AtomicWrite::Written:
+        return ExitOk;
+    case AtomicWrite::NotOpened:
+        return fail(ExitUsage, QString("cannot create %1: %2").arg(path, reason));
+    case AtomicWrite::NotWritten:
+        return fail(ExitUsage, QString("cannot write %1: %2").arg(path, reason));
+    }
+    return ExitUsage;
+}
+
 } // namespace
 
 int readSettingsArgument(const QString &path, quint16 *block)
 {
-    switch (readSettingsFile(path, block)) {
+    QString reason;
+    switch (readSettingsFile(path, block, &reason)) {
     case SettingsRead::Read:
         return ExitOk;
     case SettingsRead::NotOpened:
-        return fail(ExitUsage, QString("cannot open %1").arg(path));
+        return fail(ExitUsage, QString("cannot open %1: %2").arg(path, reason));
+    case SettingsRead::NotRegularFile:
+        return refuseNonRegular(path);
     case SettingsRead::WrongSize:
         return fail(ExitUsage, QString("%1 is not a settings file: it is shorter than %2 bytes")
                                    .arg(path)
@@ -76,6 +115,9 @@ int readSettingsArgument(const QString &path, quint16 *block)
 
 int runReadSettings(ModbusOperations &device, const CliOptions &options)
 {
+    const QFileInfo target(options.file);
+    if (options.file != "-" && target.exists() && !target.isFile())
+        return refuseNonRegular(options.file);
     QVector<quint16> words;
     const int opened = openAndReadBlock(device, options, words);
     if (opened != ExitOk)
@@ -83,15 +125,7 @@ int runReadSettings(ModbusOperations &device, const CliOptions &options)
     // Words 180..255 exist only in files; a fresh file has them zero.
     quint16 block[kSettingsWords] = {};
     std::copy(words.cbegin(), words.cend(), block);
-    switch (writeFileAtomically(options.file, encodeSettings(block))) {
-    case AtomicWrite::Written:
-        return ExitOk;
-    case AtomicWrite::NotOpened:
-        return fail(ExitUsage, QString("cannot create %1").arg(options.file));
-    case AtomicWrite::NotWritten:
-        return fail(ExitUsage, QString("cannot write %1").arg(options.file));
-    }
-    return ExitUsage;
+    return saveSettings(options.file, encodeSettings(block));
 }
 
 int runWriteSettings(ModbusOperations &device, const CliOptions &options)
@@ -114,21 +148,24 @@ int runWriteSettings(ModbusOperations &device, const CliOptions &options)
         return refuseAddressChange(block, current, options);
 
     const bool written = device.writeHOLDregs(block);
-    const QVector<quint16> readBack =
-        written ? readPatiently([&] { return device.readHOLDregs(); }, kDeviceWords) : QVector<quint16>();
+    const QString writeFailure = written ? QString() : blockWriteFailure(device);
+    QVector<quint16> readBack;
+    if (written)
+        readBack = readPatiently([&] { return device.readHOLDregs(); }, kDeviceWords);
+    const QString readBackFailure = failedBecause(device, "the read-back");
     // Even after a failed write: its first half carries the service-mode bit.
     const bool restored = wasInService || returnToWorkingMode(device);
     const QString leftInService = restored ? QString() : "; it may be left in service mode";
 
     if (!written)
-        return deviceFailed(options, "the write was refused or not answered" + leftInService);
+        return deviceFailed(options, writeFailure + leftInService);
     if (readBack.size() != kDeviceWords)
-        return deviceFailed(options, "no answer to the read-back" + leftInService);
+        return deviceFailed(options, readBackFailure + leftInService);
     const QVector<int> mismatches = readBackMismatches(block, readBack);
     if (!mismatches.isEmpty())
         return fail(ExitMismatch, mismatchText(mismatches, block, readBack) + leftInService);
     if (!restored)
-        return deviceFailed(options, "working mode was not restored; the detector is left in service mode");
+        return deviceFailed(options, "working mode was not restored; the detector may be left in service mode");
     printLine(QString("%1 written to address %2 and read back").arg(options.file).arg(options.address));
     return ExitOk;
 }

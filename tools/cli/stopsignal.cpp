@@ -1,9 +1,10 @@
 #include "stopsignal.h"
 
-#include <QThread>
+#include <QElapsedTimer>
 
-#include <algorithm>
 #include <csignal>
+#include <ctime>
+#include <poll.h>
 
 namespace {
 
@@ -13,9 +14,6 @@ void onStop(int)
 {
     stopFlag = 1;
 }
-
-// Short enough that Ctrl-C feels immediate.
-const qint64 sliceMs = 20;
 
 } // namespace
 
@@ -32,12 +30,24 @@ bool stopRequested()
     return stopFlag != 0;
 }
 
+// One sleep that a stop ends at once. The stop signals are held back while
+// the flag is checked, and ppoll lets them in only as it starts waiting: a
+// stop between the check and the sleep cannot be missed, and the sleep does
+// not wake the process before it is due.
 bool sleepUnlessStopped(qint64 ms)
 {
-    while (ms > 0 && !stopRequested()) {
-        const qint64 slice = std::min(ms, sliceMs);
-        QThread::msleep(static_cast<unsigned long>(slice));
-        ms -= slice;
+    sigset_t stops, before;
+    sigemptyset(&stops);
+    sigaddset(&stops, SIGINT);
+    sigaddset(&stops, SIGTERM);
+    sigprocmask(SIG_BLOCK, &stops, &before);
+    QElapsedTimer clock;
+    clock.start();
+    // Another signal may end the wait early; only a stop or the time ends it.
+    for (qint64 left = ms; left > 0 && !stopRequested(); left = ms - clock.elapsed()) {
+        const timespec wait = {time_t(left / 1000), long(left % 1000) * 1000000L};
+        ppoll(nullptr, 0, &wait, &before);
     }
+    sigprocmask(SIG_SETMASK, &before, nullptr);
     return !stopRequested();
 }

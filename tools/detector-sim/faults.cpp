@@ -27,6 +27,8 @@ const KindInfo kinds[] = {
     {FaultKind::WrongAddress, "wrongaddr", 0, 0, 255},
     {FaultKind::Close, "close", -1, 0, 0},
     {FaultKind::HideBits, "hidebits", 0x0300, 1, 65535},   // both calibration bits
+    {FaultKind::Echo, "echo", 0, 0, 600000},
+    {FaultKind::Ignore, "ignore", 0, 0, 65535},
 };
 
 const KindInfo *findKind(const QString &name)
@@ -150,7 +152,7 @@ bool parseFaultRule(const QString &text, FaultRule &rule, QString &error)
     const KindInfo *info = findKind(words[0]);
     if (!info) {
         error = QString("unknown fault \"%1\" (noanswer, badcrc, truncate, exception, delay, "
-                        "gap, garbage, wrongaddr, close, hidebits, silent)").arg(words[0]);
+                        "gap, garbage, wrongaddr, close, hidebits, echo, ignore, silent)").arg(words[0]);
         return false;
     }
     rule.kind = info->kind;
@@ -233,7 +235,8 @@ AppliedFault FaultInjector::pick(int function, int address, int count)
         FaultRule &rule = list[i];
         if ((rule.function >= 0 && rule.function != function)
             || (rule.address >= 0 && rule.address != address)
-            || (rule.writeTo >= 0 && !writesTo(function, address, count, rule.writeTo)))
+            || (rule.writeTo >= 0 && !writesTo(function, address, count, rule.writeTo))
+            || (rule.kind == FaultKind::Ignore && !writesTo(function, address, count, rule.argument)))
             continue;
         ++rule.seen;
         if (chosen >= 0 || rule.seen <= rule.after)
@@ -256,7 +259,7 @@ AppliedFault FaultInjector::pick(int function, int address, int count)
 }
 
 QVector<Segment> FaultInjector::shape(const AppliedFault &fault, const QByteArray &answer,
-                                      int turnaroundMs, quint8 otherAddress)
+                                      int turnaroundMs, quint8 otherAddress, const QByteArray &request)
 {
     if (answer.isEmpty())
         return {};
@@ -292,9 +295,12 @@ QVector<Segment> FaultInjector::shape(const AppliedFault &fault, const QByteArra
         bytes[0] = static_cast<char>(fault.argument >= 0 ? fault.argument : otherAddress);
         appendModbusCrc(bytes);
         break;
+    case FaultKind::Echo:
+        return {{0, request}, {turnaroundMs + fault.argument, bytes}};
     case FaultKind::None:
     case FaultKind::Exception:  // already the exception answer
     case FaultKind::HideBits:   // already in the answer
+    case FaultKind::Ignore:     // the detector's doing, not the answer's
         break;
     }
     return {{turnaroundMs, bytes}};

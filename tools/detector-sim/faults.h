@@ -20,6 +20,10 @@ enum class FaultKind {
     WrongAddress, // a correct answer from another slave address
     Close,        // the pty is closed instead of answering: the port vanishes
     HideBits,     // status bits N cleared in an answer that carries the status word
+    // Two that spoil nothing: an echoing adapter on the line, and a detector
+    // that keeps one register whatever is written to it.
+    Echo,         // the request comes back first; the answer N ms after it
+    Ignore,       // a write over register N is answered as done, N kept
 };
 
 struct FaultRule
@@ -77,8 +81,9 @@ public:
     // The answer as it goes on the line with the fault applied. An empty answer
     // (a broadcast) stays empty. otherAddress is used by WrongAddress without
     // an argument.
+    // request: the frame as it came, for Echo.
     QVector<Segment> shape(const AppliedFault &fault, const QByteArray &answer,
-                           int turnaroundMs, quint8 otherAddress);
+                           int turnaroundMs, quint8 otherAddress, const QByteArray &request = {});
 
 private:
     QVector<FaultRule> list;

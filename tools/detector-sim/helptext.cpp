@@ -73,6 +73,10 @@ Faults
                        status word (default 768, both calibration bits): with
                        fc=04 and count=N the bit shows N polls late, with
                        persist never
+    echo[=MS]          the request comes back first, as through an echoing
+                       adapter; the answer MS later (default 0: glued to it)
+    ignore=N           a write over register N is answered as done, but N
+                       keeps its value (a read-back then differs)
     silent[=N]         answer N more requests, then none (noanswer,persist,after=N)
   modifiers:
     once               the next matching request only (default)
@@ -89,6 +93,7 @@ Faults
             --fault exception,persist,writeto=13 (the detector refuses
             every write of register 13, single or in a block)
             --fault exception,fc=10 (it refuses the next block write)
+            --fault echo,persist (every request echoed)
   Several faults may be active; a request gets the first that fires.
 
 Behaviour

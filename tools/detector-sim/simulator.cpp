@@ -188,11 +188,12 @@ void Simulator::handleFrame(const QByteArray &frame)
         log(requestLogLine(seconds(), request, AppliedFault(), "ignored"));
         return;
     }
-    answer(request, frame.size());
+    answer(request, frame);
 }
 
-void Simulator::answer(const Request &request, int frameBytes)
+void Simulator::answer(const Request &request, const QByteArray &frame)
 {
+    const int frameBytes = frame.size();
     const double received = seconds();
     const quint8 address = detector.slaveAddress();
     const AppliedFault fault = faults.pick(request.function, request.address, request.count);
@@ -200,8 +201,12 @@ void Simulator::answer(const Request &request, int frameBytes)
     holdingEvents = true;
     // A refusing device has not carried the request out; every other fault
     // spoils only the answer.
+    const bool ignores = fault.kind == FaultKind::Ignore && detector.holdingExists(fault.argument, 1);
+    const QVector<quint16> kept = ignores ? detector.readHolding(fault.argument, 1) : QVector<quint16>();
     QByteArray pdu = fault.kind == FaultKind::Exception ? exceptionPdu(request.function, quint8(fault.argument))
                                                         : answerPdu(request, detector);
+    if (ignores)
+        detector.pokeHolding(fault.argument, kept);
     holdingEvents = false;
     if (fault.kind == FaultKind::HideBits)
         hideStatusBits(request, pdu, fault.argument);
@@ -221,7 +226,7 @@ void Simulator::answer(const Request &request, int frameBytes)
     const quint8 other = quint8(address % 247 + 1);
     // The turnaround starts when the request's last character would have
     // come in on the line, not when the pty delivered the whole frame.
-    transmitter.send(faults.shape(fault, makeAdu(address, pdu), turnaround, other),
+    transmitter.send(faults.shape(fault, makeAdu(address, pdu), turnaround, other, frame),
                      frameBytes * characterNs(options));
 }
 

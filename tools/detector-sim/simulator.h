@@ -35,7 +35,7 @@ private:
     void endFrameBySilence();
     void takeCompleteFrames();
     void handleFrame(const QByteArray &frame);
-    void answer(const Request &request, int frameBytes);
+    void answer(const Request &request, const QByteArray &frame);
     void readStdin();
     void closePort();
     QString reopenPort();
