@@ -174,6 +174,7 @@ QByteArray Modbus::sendRequest(const QByteArray &request, int timeout)
         traffic.finish({}, lineFault);
         return {};
     }
+    lateDropped = false;   // what the settling threw away was heard before this request
     AnswerCut cut = AnswerCut::None;
     QByteArray answer = exchange(request, timeout, cut);
     const bool echoKnown = echoes;
@@ -247,34 +248,57 @@ bool Modbus::takeEcho(const QByteArray &request, QByteArray &answer)
 
 // Throws away whatever comes until the line has been quiet for
 // settleQuietMs; the time since the failure counts when nothing came in it.
-// False if the line is still talking after settleLimitMs.
+// False if the line is still talking settleLimitMs after it began, or after
+// the last late answer it brought: a slow slave catching up may send one for
+// each request that met silence.
 bool Modbus::settleLine()
 {
     QElapsedTimer clock;
     clock.start();
     const bool cameMeanwhile = serialPort->bytesAvailable() > 0 || serialPort->waitForReadyRead(0);
     qint64 lastByte = cameMeanwhile ? 0 : -failedAt.elapsed();
-    serialPort->clear(QSerialPort::Input);
-    if (cameMeanwhile)
-        unanswered.clear();   // their late answers may be among what was thrown away
+    qint64 allowedFrom = 0;
+    QByteArray heard = serialPort->readAll();
+    dropLateAnswers(heard);
     for (;;) {
         const qint64 now = clock.elapsed();
         if (now - lastByte >= settleQuietMs)
             break;
-        if (now >= settleLimitMs)
+        if (now - allowedFrom >= settleLimitMs)
             return false;
-        const qint64 wait = qMin(settleQuietMs - (now - lastByte), settleLimitMs - now);
+        const qint64 wait = qMin(settleQuietMs - (now - lastByte), settleLimitMs - (now - allowedFrom));
         if (serialPort->waitForReadyRead(int(wait))) {
-            if (!serialPort->readAll().isEmpty()) {
-                lastByte = clock.elapsed();
-                unanswered.clear();
-            }
+            const QByteArray bytes = serialPort->readAll();
+            if (bytes.isEmpty())
+                continue;
+            lastByte = clock.elapsed();
+            heard.append(bytes);
+            if (dropLateAnswers(heard))
+                allowedFrom = lastByte;
         } else if (portFailed(*serialPort)) {
             break;   // the request's write will say why
         }
     }
+    // Late answers may have been among what was not recognised.
+    if (!heard.isEmpty())
+        unanswered.clear();
     unsettled = false;
     return true;
+}
+
+// Drops the late answers at the head of what the settling line brought. Once
+// something else is there, later ones can no longer be found: none is
+// expected any more.
+bool Modbus::dropLateAnswers(QByteArray &heard)
+{
+    bool dropped = false;
+    while (dropLateAnswer({}, heard))
+        dropped = true;
+    if (heard.size() > longestFrameBytes) {
+        heard.clear();
+        unanswered.clear();
+    }
+    return dropped;
 }
 
 // The deadline moves with every byte, so a slow answer is not cut while it

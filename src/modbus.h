@@ -61,6 +61,7 @@ private:
     QByteArray collectAnswer(const QByteArray &request, int timeout, AnswerCut &cut);
     bool takeEcho(const QByteArray &request, QByteArray &answer);
     bool dropLateAnswer(const QByteArray &request, QByteArray &answer);
+    bool dropLateAnswers(QByteArray &heard);
     void rememberIfUnanswered(const QByteArray &request, bool heardNothing);
     bool settleLine();
     QString closeIfFailed();
