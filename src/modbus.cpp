@@ -156,7 +156,6 @@ QByteArray Modbus::sendRequest(const QByteArray &request, int timeout)
 {
     TrafficEntry traffic(request);
     lineFault.clear();
-    lateDropped = false;
     lateTwin.clear();
     if (!unanswered.isEmpty() && unansweredSince.elapsed() > lateAnswerMs)
         unanswered.clear();
@@ -264,8 +263,10 @@ bool Modbus::settleLine()
         const qint64 now = clock.elapsed();
         if (now - lastByte >= settleQuietMs)
             break;
-        if (now - allowedFrom >= settleLimitMs)
+        if (now - allowedFrom >= settleLimitMs) {
+            unanswered.clear();
             return false;
+        }
         const qint64 wait = qMin(settleQuietMs - (now - lastByte), settleLimitMs - (now - allowedFrom));
         if (serialPort->waitForReadyRead(int(wait))) {
             const QByteArray bytes = serialPort->readAll();
