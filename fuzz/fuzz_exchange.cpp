@@ -160,17 +160,22 @@ bool someAnswerFits(const QByteArray &sent, const QByteArray &request)
 }
 
 // Whatever the first exchange left on the line, once it is over a read of
-// two words gets its own answer: nothing of the first is taken for it.
-void followingReadKeepsInStep(Line &line)
+// two words gets its own answer: nothing of the first is taken for it. Only
+// when the first met silence and its answer would look the same is the one
+// answer that comes in doubt (the first's, late, or this read's), and then
+// the read gets none.
+void followingReadKeepsInStep(Line &line, const QByteArray &first)
 {
     const QVector<quint16> own{0x5A5A, 0xA5A5};
+    const QByteArray answer = withReferenceCrc(readAnswerBytes(own));
+    const bool inDoubt = line.master.lastFailure() == "no answer" && answerAtHead(first, answer) > 0;
     QVector<quint16> words;
     line.master.setReadTimeout(0);   // the usual wait: an answer that comes is not missed
     {
-        PtyResponder device(line.pty, {PtyReply::after(5, withReferenceCrc(readAnswerBytes(own)))});
+        PtyResponder device(line.pty, {PtyReply::after(5, answer)});
         words = line.master.readInputRegisters(0x100, 2);
     }
-    FUZZ_CHECK(words == own);
+    FUZZ_CHECK(words == own || (inDoubt && words.isEmpty()));
 }
 
 } // namespace
@@ -233,6 +238,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                          answerMs);
         FUZZ_CHECK(elapsed <= bound);
     }
-    followingReadKeepsInStep(*line);
+    followingReadKeepsInStep(*line, request);
     return 0;
 }

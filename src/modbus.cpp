@@ -20,6 +20,12 @@ const int endOfFrameMs = 10;
 // behind it.
 const int settleQuietMs = 2 * endOfFrameMs;
 const int settleLimitMs = 2 * longestFrameMs;
+// A slow slave still answers a request it was too late for, in order, and
+// that answer would come at the head of a later one's. Requests that met
+// silence are remembered, the last few, until something is heard or the line
+// has been quiet this long since the last of them.
+const int maxUnanswered = 3;
+const int lateAnswerMs = 1000;
 
 // A timeout is the normal outcome of a short wait; anything else (an adapter
 // pulled out, the peer gone) makes every further wait return at once.
@@ -74,6 +80,7 @@ bool Modbus::openPort()
     serialPort->clearError();
     echoes = false;
     unsettled = false;
+    unanswered.clear();
     roundHeld = false;
     failure.clear();
     if (serialPort->open(QIODevice::ReadWrite)) {
@@ -91,6 +98,7 @@ void Modbus::closePort()
 {
     if (serialPort->isOpen())
         serialPort->close();
+    unanswered.clear();
 }
 
 bool Modbus::isOpen() const
@@ -148,6 +156,9 @@ QByteArray Modbus::sendRequest(const QByteArray &request, int timeout)
 {
     TrafficEntry traffic(request);
     lineFault.clear();
+    lateTwin.clear();
+    if (!unanswered.isEmpty() && unansweredSince.elapsed() > lateAnswerMs)
+        unanswered.clear();
     if (!serialPort->isOpen()) {
         qDebug() << "Serial port not open";
         lineFault = "port not open";
@@ -162,24 +173,36 @@ QByteArray Modbus::sendRequest(const QByteArray &request, int timeout)
         traffic.finish({}, lineFault);
         return {};
     }
+    lateDropped = false;   // what the settling threw away was heard before this request
     AnswerCut cut = AnswerCut::None;
     QByteArray answer = exchange(request, timeout, cut);
     const bool echoKnown = echoes;
     if (takeEcho(request, answer)) {
         if (!echoKnown)
             traffic.noteEcho();
+        while (dropLateAnswer(request, answer)) {
+        }
         if (answer.isEmpty())
-            answer = collectAnswer(timeout, cut);
+            answer = collectAnswer(request, timeout, cut);
     }
     if (cut != AnswerCut::None) {
         lineFault = reportCut(cut, timeout + longestFrameMs, answer, traffic);
         roundHeld = inRound;
         unsettled = true;
         failedAt.start();
+        unanswered.clear();
         return {};
     }
     if (lineFault.isEmpty())
         lineFault = closeIfFailed();
+    if (lineFault.isEmpty()) {
+        // Nothing followed a late answer to this very frame: the slave may
+        // have missed the earlier request and answered this one, and either
+        // way the words are those asked for now.
+        if (answer.isEmpty())
+            answer = lateTwin;
+        rememberIfUnanswered(request, answer.isEmpty() && !lateDropped);
+    }
     traffic.finish(answer, lineFault);
     return answer;
 }
@@ -192,7 +215,7 @@ QByteArray Modbus::exchange(const QByteArray &request, int timeout, AnswerCut &c
     serialPort->clearError();
     serialPort->write(request);
     if (serialPort->waitForBytesWritten(writeWaitMs))
-        return collectAnswer(timeout, cut);
+        return collectAnswer(request, timeout, cut);
     lineFault = closeIfFailed();
     if (lineFault.isEmpty()) {
         qDebug() << "Write timeout";
@@ -224,38 +247,69 @@ bool Modbus::takeEcho(const QByteArray &request, QByteArray &answer)
 
 // Throws away whatever comes until the line has been quiet for
 // settleQuietMs; the time since the failure counts when nothing came in it.
-// False if the line is still talking after settleLimitMs.
+// False if the line is still talking settleLimitMs after it began, or after
+// the last late answer it brought: a slow slave catching up may send one for
+// each request that met silence.
 bool Modbus::settleLine()
 {
     QElapsedTimer clock;
     clock.start();
     const bool cameMeanwhile = serialPort->bytesAvailable() > 0 || serialPort->waitForReadyRead(0);
     qint64 lastByte = cameMeanwhile ? 0 : -failedAt.elapsed();
-    serialPort->clear(QSerialPort::Input);
+    qint64 allowedFrom = 0;
+    QByteArray heard = serialPort->readAll();
+    dropLateAnswers(heard);
     for (;;) {
         const qint64 now = clock.elapsed();
         if (now - lastByte >= settleQuietMs)
             break;
-        if (now >= settleLimitMs)
+        if (now - allowedFrom >= settleLimitMs) {
+            unanswered.clear();
             return false;
-        const qint64 wait = qMin(settleQuietMs - (now - lastByte), settleLimitMs - now);
+        }
+        const qint64 wait = qMin(settleQuietMs - (now - lastByte), settleLimitMs - (now - allowedFrom));
         if (serialPort->waitForReadyRead(int(wait))) {
-            if (!serialPort->readAll().isEmpty())
-                lastByte = clock.elapsed();
+            const QByteArray bytes = serialPort->readAll();
+            if (bytes.isEmpty())
+                continue;
+            lastByte = clock.elapsed();
+            heard.append(bytes);
+            if (dropLateAnswers(heard))
+                allowedFrom = lastByte;
         } else if (portFailed(*serialPort)) {
             break;   // the request's write will say why
         }
     }
+    // Late answers may have been among what was not recognised.
+    if (!heard.isEmpty())
+        unanswered.clear();
     unsettled = false;
     return true;
+}
+
+// Drops the late answers at the head of what the settling line brought. Once
+// something else is there, later ones can no longer be found: none is
+// expected any more.
+bool Modbus::dropLateAnswers(QByteArray &heard)
+{
+    bool dropped = false;
+    while (dropLateAnswer({}, heard))
+        dropped = true;
+    if (heard.size() > longestFrameBytes) {
+        heard.clear();
+        unanswered.clear();
+    }
+    return dropped;
 }
 
 // The deadline moves with every byte, so a slow answer is not cut while it
 // keeps coming; but a line that never goes quiet (a second master, a
 // floating RS-485 pair) must not hold the window, so no answer may outlast
 // the time-out plus the longest frame's time on the line, nor outgrow that
-// frame. `cut` says which bound ended an answer that broke one.
-QByteArray Modbus::collectAnswer(int timeout, AnswerCut &cut)
+// frame. `cut` says which bound ended an answer that broke one. A late answer
+// to an earlier request at its head is dropped, and the wait for this
+// request's own answer starts again within the same bounds.
+QByteArray Modbus::collectAnswer(const QByteArray &request, int timeout, AnswerCut &cut)
 {
     QByteArray response;
     QElapsedTimer clock;
@@ -275,6 +329,13 @@ QByteArray Modbus::collectAnswer(int timeout, AnswerCut &cut)
             if (!bytes.isEmpty())
                 deadline = clock.elapsed() + endOfFrameMs;
             response.append(bytes);
+            bool dropped = false;
+            while (dropLateAnswer(request, response))
+                dropped = true;
+            if (dropped) {
+                clock.restart();
+                deadline = response.isEmpty() ? timeout : endOfFrameMs;
+            }
             if (response.size() > longestFrameBytes) {
                 cut = AnswerCut::TooLong;
                 response.chop(1);
@@ -284,6 +345,46 @@ QByteArray Modbus::collectAnswer(int timeout, AnswerCut &cut)
             return response;
         }
     }
+}
+
+// Drops a whole answer to a request that met silence from the head of the
+// answer (after the echo, on a line known to echo), the older request's
+// when it could answer two, and forgets that request and those before it:
+// the slave answers in order. True if one was dropped.
+bool Modbus::dropLateAnswer(const QByteArray &request, QByteArray &answer)
+{
+    if (unanswered.isEmpty())
+        return false;
+    const int at = echoes && answer.startsWith(request) ? request.size() : 0;
+    const QByteArray head = answer.mid(at);
+    for (int i = 0; i < unanswered.size(); ++i) {
+        const int length = answerAtHead(unanswered.at(i), head);
+        if (length == 0)
+            continue;
+        qDebug().noquote() << "Поздний ответ на прежний запрос отброшен";
+        logLateAnswer(head.left(length));
+        if (unanswered.at(i) == request)
+            lateTwin = head.left(length);
+        answer.remove(at, length);
+        unanswered.remove(0, i + 1);
+        lateDropped = true;
+        return true;
+    }
+    return false;
+}
+
+// Anything heard, even a late answer alone, shows that the slave has caught
+// up: what it owed came or will not come.
+void Modbus::rememberIfUnanswered(const QByteArray &request, bool heardNothing)
+{
+    if (!heardNothing) {
+        unanswered.clear();
+        return;
+    }
+    if (unanswered.size() == maxUnanswered)
+        unanswered.removeFirst();
+    unanswered.append(request);
+    unansweredSince.start();
 }
 
 // Once the port has failed (an adapter pulled out, the peer gone), every

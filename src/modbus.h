@@ -58,8 +58,11 @@ public:
 
 private:
     QByteArray exchange(const QByteArray &request, int timeout, AnswerCut &cut);
-    QByteArray collectAnswer(int timeout, AnswerCut &cut);
+    QByteArray collectAnswer(const QByteArray &request, int timeout, AnswerCut &cut);
     bool takeEcho(const QByteArray &request, QByteArray &answer);
+    bool dropLateAnswer(const QByteArray &request, QByteArray &answer);
+    bool dropLateAnswers(QByteArray &heard);
+    void rememberIfUnanswered(const QByteArray &request, bool heardNothing);
     bool settleLine();
     QString closeIfFailed();
     int readAnswerTimeout(quint16 count) const;
@@ -74,6 +77,14 @@ private:
     bool echoes = false;       // every request comes back before its answer
     bool unsettled = false;    // the last exchange failed: bytes may still come
     QElapsedTimer failedAt;    // since when, if nothing has come since
+    // Requests that met silence, oldest first: a slow slave still answers
+    // them, ahead of the next request's answer.
+    QVector<QByteArray> unanswered;
+    QElapsedTimer unansweredSince;
+    // This exchange's: whether a late answer was dropped, and the last one
+    // dropped that answered a frame equal to this request's.
+    bool lateDropped = false;
+    QByteArray lateTwin;
     bool inRound = false;
     bool roundHeld = false;
     QString failure;

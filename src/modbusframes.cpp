@@ -136,6 +136,22 @@ bool answerBelongsTo(const QByteArray &request, const QByteArray &answer)
     return byteAt(answer, 0) == byteAt(request, 0) && (byteAt(answer, 1) & 0x7F) == byteAt(request, 1);
 }
 
+int answerAtHead(const QByteArray &request, const QByteArray &bytes)
+{
+    if (request.size() < 6 || !answerBelongsTo(request, bytes))
+        return 0;
+    const quint8 function = byteAt(request, 1);
+    const bool read = function == ModbusFunction::ReadHoldingRegisters || function == ModbusFunction::ReadInputRegisters;
+    const int count = byteAt(request, 4) << 8 | byteAt(request, 5);
+    const bool exception = byteAt(bytes, 1) & 0x80;
+    const int length = exception ? 5 : read ? 5 + 2 * count : 8;
+    const QByteArray frame = bytes.left(length);
+    if (frame.size() < length || !modbusCrcMatches(frame))
+        return 0;
+    const bool fits = exception || (read ? byteAt(frame, 2) == 2 * count : answerConfirmsWrite(request, frame));
+    return fits ? length : 0;
+}
+
 QVector<quint16> evaluateReadAnswer(const QByteArray &request, const QByteArray &answer)
 {
     if (answer.size() <= 4) {

@@ -47,6 +47,13 @@ bool answerBelongsTo(const QByteArray &request, const QByteArray &answer);
 // quantity confirms another write, which a late answer can be.
 bool answerConfirmsWrite(const QByteArray &request, const QByteArray &answer);
 
+// The length of the frame at the head of `bytes` when it is whole and has
+// exactly the form of an answer to `request`: its slave, its function or that
+// function's exception, the length that request's answer has, a good CRC, and
+// for a write the register and value or start and quantity it confirms; 0
+// when it has not. A late answer to an earlier request is told this way.
+int answerAtHead(const QByteArray &request, const QByteArray &bytes);
+
 // The words the answer to a 0x03/0x04 request carries, or none (with a debug
 // line saying why). The word count is not compared with the request: callers
 // judge by size.

@@ -77,6 +77,13 @@ QString exchangeOutcome(const QByteArray &request, const QByteArray &answer, con
     return lineFault.isEmpty() ? judged : judged + ", " + lineFault;
 }
 
+void logLateAnswer(const QByteArray &frame)
+{
+    if (zorvelTraffic().isDebugEnabled())
+        qCDebug(zorvelTraffic).noquote() << timeOfDay() << "late answer to an earlier request, discarded:"
+                                         << frame.toHex(' ');
+}
+
 TrafficEntry::TrafficEntry(const QByteArray &request) : request(request)
 {
     if (!zorvelTraffic().isDebugEnabled())

@@ -16,6 +16,10 @@ Q_DECLARE_LOGGING_CATEGORY(zorvelTraffic)
 // only with the words asked for.
 QString exchangeOutcome(const QByteArray &request, const QByteArray &answer, const QString &lineFault);
 
+// A frame the master threw away as the late answer to an earlier request
+// that had gone unanswered: said between that exchange's two lines.
+void logLateAnswer(const QByteArray &frame);
+
 // One transaction in the traffic log: a "->" line with the request when it
 // goes out, and a "<-" line with the answer, the milliseconds it took and the
 // outcome: "ok", or why not. Reads (0x03, 0x04) are judged by the master's

@@ -60,6 +60,8 @@ private slots:
     void readEvaluation();
     void writeEvaluation_data();
     void writeEvaluation();
+    void lateAnswerAtHead_data();
+    void lateAnswerAtHead();
 };
 
 void TestModbusFrames::crcOfNothingIsInitialValue()
@@ -271,4 +273,36 @@ void TestModbusFrames::writeEvaluation()
 }
 
 QTEST_GUILESS_MAIN(TestModbusFrames)
+void TestModbusFrames::lateAnswerAtHead_data()
+{
+    QTest::addColumn<QByteArray>("request");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("length");
+
+    const QByteArray read = buildReadRequest(1, 0x03, 0, 2);
+    const QByteArray write = buildWriteSingleRequest(1, 3, 0x80);
+    const QByteArray block = buildWriteMultipleRequest(1, 0, {1, 2});
+    const QByteArray next = readAnswer(1, 0x03, {7});
+    QTest::newRow("read answer, the next glued to it") << read << readAnswer(1, 0x03, {1, 2}) + next << 9;
+    QTest::newRow("byte count of one word") << read << withCrc(hex("01 03 02 00 01 00 02")) << 0;
+    QTest::newRow("bad CRC") << read << readAnswer(1, 0x03, {1, 2}).left(8) + "x" << 0;
+    QTest::newRow("its exception") << read << exceptionAnswer(1, 0x03, 2) + next << 5;
+    QTest::newRow("another slave's") << read << readAnswer(2, 0x03, {1, 2}) << 0;
+    QTest::newRow("the write repeated") << write << write + next << 8;
+    QTest::newRow("another value written") << write << buildWriteSingleRequest(1, 3, 0x81) << 0;
+    QTest::newRow("the block confirmed") << block << withCrc(block.left(6)) << 8;
+    QTest::newRow("another block confirmed") << block << withCrc(hex("01 10 00 00 00 03")) << 0;
+}
+
+// A late answer is dropped only whole and only in the form its request's
+// answer has: anything else may be the current request's answer.
+void TestModbusFrames::lateAnswerAtHead()
+{
+    QFETCH(QByteArray, request);
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, length);
+
+    QCOMPARE(answerAtHead(request, bytes), length);
+}
+
 #include "tst_modbusframes.moc"

@@ -220,6 +220,14 @@ void TestModbusSerial::lineKeptInStep_data()
         << QVector<PtyReply>{PtyReply::trickle(junk, 70, 1, 5), PtyReply::after(5, second)} << "r r" << "- bbbb" << 2;
     QTest::newRow("late answer drained, not taken")
         << QVector<PtyReply>{PtyReply::trickle(first, 70, 2, 5), PtyReply::after(5, second)} << "r r" << "- bbbb" << 2;
+    // A slow detector answers every request it got, in order: the late answer
+    // comes in the next request's wait, ahead of that request's own.
+    QTest::newRow("late answer to a read skipped by the next write")
+        << QVector<PtyReply>{PtyReply::after(90, first), PtyReply::after(30, write)} << "r w" << "- ok" << 2;
+    QTest::newRow("late answer skipped by a retry of the read, which gets its own")
+        << QVector<PtyReply>{PtyReply::after(90, first), PtyReply::after(20, second)} << "r r" << "- bbbb" << 2;
+    QTest::newRow("a retry answered alone takes that answer")
+        << QVector<PtyReply>{PtyReply::none(), PtyReply::after(5, first)} << "r r" << "- aaaa" << 2;
     QTest::newRow("a line that never falls quiet gets no request")
         << QVector<PtyReply>{PtyReply::trickle(QByteArray(200, '\x55'), 70, 1, 5), PtyReply::none()} << "r r"
         << "- unsent" << 1;
