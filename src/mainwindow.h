@@ -105,6 +105,7 @@ private:
     void serveGasSwitch();
     void gasSwitchTaken(const QVector<quint16> &block);
     void gasSwitchRefused();
+    void dropGasSwitch();
     void showActiveGas();
     void showLeaving();
     bool mainGasHeld() const;

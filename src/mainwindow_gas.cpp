@@ -70,12 +70,9 @@ void MainWindow::gasSwitchTaken(const QVector<quint16> &block)
     conn.detectorBlock = block;
     conn.activeGasName = conn.gasWanted;
     conn.mainGasActive = conn.gasWantedIsMain;
-    conn.gasWanted = QString();
-    conn.gasWantedIsMain = false;
     // A later "Применить" keeps the detector in the service mode the switch set.
     regHold[ModeRegisterWord] |= kServiceModeBit;
-    showActiveGas();
-    showLeaving();
+    dropGasSwitch();
 }
 
 // A refused switch to the main gas leaves the detector on its target gas, and
@@ -90,10 +87,7 @@ void MainWindow::gasSwitchRefused()
                  .arg(conn.gasWanted));
         return;
     }
-    conn.gasWanted = QString();
-    conn.gasWantedIsMain = false;
-    showActiveGas();
-    showLeaving();
+    dropGasSwitch();
     if (!toMain) {
         tell(tr("Датчик не принял запись целевого газа"));
         return;
@@ -101,6 +95,15 @@ void MainWindow::gasSwitchRefused()
     tell(tr("Датчик не принял переключение на основной газ и остался на целевом"));
     if (gasCalibrationRunning())
         calibrationFailed(tr("Датчик не переключился на основной газ, калибровка отменена"));
+}
+
+// The switch is settled, taken or refused: nothing waits any more.
+void MainWindow::dropGasSwitch()
+{
+    conn.gasWanted = QString();
+    conn.gasWantedIsMain = false;
+    showActiveGas();
+    showLeaving();
 }
 
 // The radio buttons show the gas the detector is on.

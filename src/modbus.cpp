@@ -180,8 +180,7 @@ QByteArray Modbus::sendRequest(const QByteArray &request, int timeout)
     if (takeEcho(request, answer)) {
         if (!echoKnown)
             traffic.noteEcho();
-        while (dropLateAnswer(request, answer)) {
-        }
+        dropLateAnswers(request, answer);
         if (answer.isEmpty())
             answer = collectAnswer(request, timeout, cut);
     }
@@ -258,7 +257,7 @@ bool Modbus::settleLine()
     qint64 lastByte = cameMeanwhile ? 0 : -failedAt.elapsed();
     qint64 allowedFrom = 0;
     QByteArray heard = serialPort->readAll();
-    dropLateAnswers(heard);
+    dropHeardLateAnswers(heard);
     for (;;) {
         const qint64 now = clock.elapsed();
         if (now - lastByte >= settleQuietMs)
@@ -274,7 +273,7 @@ bool Modbus::settleLine()
                 continue;
             lastByte = clock.elapsed();
             heard.append(bytes);
-            if (dropLateAnswers(heard))
+            if (dropHeardLateAnswers(heard))
                 allowedFrom = lastByte;
         } else if (portFailed(*serialPort)) {
             break;   // the request's write will say why
@@ -290,11 +289,9 @@ bool Modbus::settleLine()
 // Drops the late answers at the head of what the settling line brought. Once
 // something else is there, later ones can no longer be found: none is
 // expected any more.
-bool Modbus::dropLateAnswers(QByteArray &heard)
+bool Modbus::dropHeardLateAnswers(QByteArray &heard)
 {
-    bool dropped = false;
-    while (dropLateAnswer({}, heard))
-        dropped = true;
+    const bool dropped = dropLateAnswers({}, heard);
     if (heard.size() > longestFrameBytes) {
         heard.clear();
         unanswered.clear();
@@ -329,10 +326,7 @@ QByteArray Modbus::collectAnswer(const QByteArray &request, int timeout, AnswerC
             if (!bytes.isEmpty())
                 deadline = clock.elapsed() + endOfFrameMs;
             response.append(bytes);
-            bool dropped = false;
-            while (dropLateAnswer(request, response))
-                dropped = true;
-            if (dropped) {
+            if (dropLateAnswers(request, response)) {
                 clock.restart();
                 deadline = response.isEmpty() ? timeout : endOfFrameMs;
             }
@@ -345,6 +339,15 @@ QByteArray Modbus::collectAnswer(const QByteArray &request, int timeout, AnswerC
             return response;
         }
     }
+}
+
+// Drops every late answer at the head of the answer. True if one was.
+bool Modbus::dropLateAnswers(const QByteArray &request, QByteArray &answer)
+{
+    bool dropped = false;
+    while (dropLateAnswer(request, answer))
+        dropped = true;
+    return dropped;
 }
 
 // Drops a whole answer to a request that met silence from the head of the

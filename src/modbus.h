@@ -61,7 +61,8 @@ private:
     QByteArray collectAnswer(const QByteArray &request, int timeout, AnswerCut &cut);
     bool takeEcho(const QByteArray &request, QByteArray &answer);
     bool dropLateAnswer(const QByteArray &request, QByteArray &answer);
-    bool dropLateAnswers(QByteArray &heard);
+    bool dropLateAnswers(const QByteArray &request, QByteArray &answer);
+    bool dropHeardLateAnswers(QByteArray &heard);
     void rememberIfUnanswered(const QByteArray &request, bool heardNothing);
     bool settleLine();
     QString closeIfFailed();
