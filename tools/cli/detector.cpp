@@ -46,20 +46,18 @@ int openDetector(ModbusOperations &device, const CliOptions &options)
     return fail(ExitUsage, QString("cannot open port %1: %2").arg(options.port, device.portError()));
 }
 
-QString refusalOf(const ModbusOperations &device)
-{
-    const QString why = device.lastFailure();
-    return why.startsWith("exception") ? why : QString();
-}
-
 QString failedBecause(const ModbusOperations &device, const QString &what)
 {
-    const QString why = device.lastFailure();
-    if (why.isEmpty() || why == "no answer")
+    const ExchangeOutcome outcome = device.lastOutcome();
+    switch (outcome.kind()) {
+    case ExchangeOutcome::Kind::Answered:
+    case ExchangeOutcome::Kind::NoAnswer:
         return "no answer to " + what;
-    if (!refusalOf(device).isEmpty())
-        return what + " was refused: " + why;
-    return what + " failed: " + why;
+    case ExchangeOutcome::Kind::Refused:
+        return what + " was refused: " + outcome.text();
+    default:
+        return what + " failed: " + outcome.text();
+    }
 }
 
 int deviceFailed(const CliOptions &options, const QString &what)

@@ -16,10 +16,6 @@ int openDetector(ModbusOperations &device, const CliOptions &options);
 // to the detector is built on a block read completely from it in this run.
 int openAndReadBlock(ModbusOperations &device, const CliOptions &options, QVector<quint16> &block);
 
-// The exception the last failed request was answered with, e.g. "exception
-// 02 (illegal data address)", or nothing.
-QString refusalOf(const ModbusOperations &device);
-
 // What went wrong with an operation, from the master's last failure: "no
 // answer to WHAT", "WHAT was refused: exception 02 (illegal data address)",
 // "WHAT failed: CRC mismatch".

@@ -65,7 +65,7 @@ int runMonitor(ModbusOperations &device, const CliOptions &options)
             break;
         const QString time = timestamp();
         const QVector<quint16> input = device.readInputValues();
-        QStringList row{time, QString(), QString(), device.lastFailure()};
+        QStringList row{time, QString(), QString(), device.lastOutcome().text()};
         if (input.size() == kPolledInputWords) {
             failedPolls = 0;
             const LiveReading reading = decodeReading(input, block[FormatWord]);

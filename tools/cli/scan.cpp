@@ -16,7 +16,6 @@ namespace {
 // A detector answers within a few milliseconds; the window's wait of over a
 // third of a second would make an empty bus take a minute and a half.
 const int scanAnswerMs = 100;
-const int identityWords = SerialLowWord + 1;
 
 // A line on standard error that the next one overwrites; only for a person at
 // a terminal, never into a log.
@@ -56,17 +55,17 @@ int runScan(ModbusOperations &device, const CliOptions &options)
         device.setSlaveAddress(quint8(address));
         const QVector<quint16> words = device.readIdentity();
         // A refusal is an answer: something is there, if not a detector of ours.
-        const QString refusal = refusalOf(device);
-        if (words.size() != identityWords && refusal.isEmpty())
+        const ExchangeOutcome outcome = device.lastOutcome();
+        if (words.size() != kIdentityWords && !outcome.isRefusal())
             continue;
         progress.clear();
-        if (refusal.isEmpty())
+        if (!outcome.isRefusal())
             printLine(QString("%1: %2, serial number %3")
                           .arg(address)
                           .arg(deviceTypeName(words[DeviceTypeWord]),
                                serialNumberText(words[SerialHighWord], words[SerialLowWord])));
         else
-            printLine(QString("%1: answers with %2").arg(address).arg(refusal));
+            printLine(QString("%1: answers with %2").arg(address).arg(outcome.text()));
         ++found;
     }
     progress.clear();

@@ -147,7 +147,7 @@ int runWriteSettings(ModbusOperations &device, const CliOptions &options)
     if (movesDetector(block, current))
         return refuseAddressChange(block, current, options);
 
-    const bool written = device.writeHOLDregs(block);
+    const bool written = device.writeHOLDregs(block).taken();
     const QString writeFailure = written ? QString() : blockWriteFailure(device);
     QVector<quint16> readBack;
     if (written)
