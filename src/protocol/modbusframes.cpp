@@ -165,9 +165,11 @@ ExchangeOutcome garbled(const QString &text)
     return ExchangeOutcome::failed(ExchangeOutcome::Kind::Garbled, text);
 }
 
-ExchangeOutcome judgeReadAnswer(const QByteArray &request, const QByteArray &answer)
+// The checks every answer meets first: its length, its CRC, whose it is, and
+// whether it is a refusal. Answered when it passes them all.
+ExchangeOutcome judgeFrame(const QByteArray &request, const QByteArray &answer, int shortest)
 {
-    if (answer.size() <= 4)
+    if (answer.size() < shortest)
         return garbled(QString("incomplete answer (%1 bytes)").arg(answer.size()));
     if (!modbusCrcMatches(answer))
         return garbled("CRC mismatch");
@@ -175,6 +177,14 @@ ExchangeOutcome judgeReadAnswer(const QByteArray &request, const QByteArray &ans
         return foreignAnswer(answer);
     if (isException(answer))
         return ExchangeOutcome::refused(byteAt(answer, 2));
+    return ExchangeOutcome::answered();
+}
+
+ExchangeOutcome judgeReadAnswer(const QByteArray &request, const QByteArray &answer)
+{
+    const ExchangeOutcome frame = judgeFrame(request, answer, 5);
+    if (!frame.taken())
+        return frame;
     const int byteCount = byteAt(answer, 2);
     if (answer.size() <= byteCount + 4)
         return garbled(QString("shorter than its byte count %1").arg(byteCount));
@@ -182,22 +192,17 @@ ExchangeOutcome judgeReadAnswer(const QByteArray &request, const QByteArray &ans
     const int carried = byteCount / 2;
     if (carried != asked)
         return garbled(QString("ok, %1 words for %2 asked").arg(carried).arg(asked));
-    return ExchangeOutcome::answered();
+    return frame;
 }
 
 ExchangeOutcome judgeWriteAnswer(const QByteArray &request, const QByteArray &answer)
 {
-    if (answer.size() <= 2)
-        return garbled(QString("incomplete answer (%1 bytes)").arg(answer.size()));
-    if (!modbusCrcMatches(answer))
-        return garbled("CRC mismatch");
-    if (!answerBelongsTo(request, answer))
-        return foreignAnswer(answer);
-    if (isException(answer))
-        return ExchangeOutcome::refused(byteAt(answer, 2));
+    const ExchangeOutcome frame = judgeFrame(request, answer, 3);
+    if (!frame.taken())
+        return frame;
     if (!answerConfirmsWrite(request, answer))
         return ExchangeOutcome::failed(ExchangeOutcome::Kind::NotConfirmed, "does not confirm the write");
-    return ExchangeOutcome::answered();
+    return frame;
 }
 
 } // namespace

@@ -92,4 +92,12 @@ struct ConnectionState
     }
 };
 
+// Takes a one-shot request: true once, and the flag is down before it is served.
+inline bool takeRequest(bool &flag)
+{
+    const bool raised = flag;
+    flag = false;
+    return raised;
+}
+
 #endif // CONNECTIONSTATE_H

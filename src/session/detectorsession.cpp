@@ -8,14 +8,6 @@ using namespace RegisterModel;
 
 namespace {
 
-// Takes a one-shot request: true once, and the flag is down before it is served.
-bool take(bool &flag)
-{
-    const bool raised = flag;
-    flag = false;
-    return raised;
-}
-
 // Dead polls in a row after which the detector counts as gone.
 const int kPollsBeforeGivingUp = 3;
 
@@ -60,7 +52,7 @@ void DetectorSession::tick()
         ++failedPolls;
     }
 
-    if (take(conn.reqGasTable))
+    if (takeRequest(conn.reqGasTable))
         showGasTable(polled ? input : QVector<quint16>());
 
     emit tickPolled();
@@ -81,22 +73,22 @@ void DetectorSession::serveRequests()
 {
     if (conn.answered)
         serveCommandRequests();
-    if (take(conn.reqReload))
+    if (takeRequest(conn.reqReload))
         reloadParameterBlock();
     if (!conn.answered)
         return;
     serveGasSwitch();
-    if (take(conn.reqWrite))
+    if (takeRequest(conn.reqWrite))
         writeParameterBlock();
 }
 
 void DetectorSession::serveCommandRequests()
 {
-    if (take(conn.reqServiceMode)) {
+    if (takeRequest(conn.reqServiceMode)) {
         conn.calibrationForced = conn.calibrationForced || conn.gasCalibrationRunning();
         modbus.setServiceMode();
     }
-    if (take(conn.reqWorkingMode) && modbus.setWorkingMode())
+    if (takeRequest(conn.reqWorkingMode) && modbus.setWorkingMode())
         conn.calibrationForced = false;
     serveGasCalibrationRequests();
     serveCurrentRequests();

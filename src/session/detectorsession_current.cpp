@@ -5,40 +5,29 @@
 
 using namespace RegisterModel;
 
-namespace {
-
-bool take(bool &flag)
-{
-    const bool raised = flag;
-    flag = false;
-    return raised;
-}
-
-} // namespace
-
 // Every start may have reached the detector, answered or not: the output
 // counts as forced until a stop and working mode have both been taken.
 void DetectorSession::serveCurrentRequests()
 {
-    if (take(conn.req4maStart)) {
+    if (takeRequest(conn.req4maStart)) {
         conn.currentForced = true;
         modbus.IoutCalib_4maStart();
     }
-    if (take(conn.req4maValue))
+    if (takeRequest(conn.req4maValue))
         sendCurrentPoint(CalibrationKind::Current4mA);
-    if (take(conn.req20maStart)) {
+    if (takeRequest(conn.req20maStart)) {
         conn.currentForced = true;
         modbus.IoutCalib_20maStart();
     }
-    if (take(conn.req20maValue))
+    if (takeRequest(conn.req20maValue))
         sendCurrentPoint(CalibrationKind::Current20mA);
-    if (take(conn.req4maTest))
+    if (takeRequest(conn.req4maTest))
         sendTestCurrent(400);
-    if (take(conn.req20maTest))
+    if (takeRequest(conn.req20maTest))
         sendTestCurrent(2000);
-    if (take(conn.reqCurrentTest))
+    if (takeRequest(conn.reqCurrentTest))
         sendTestCurrent(encodeCurrent(view.testCurrent()));
-    if (take(conn.reqTestStop)) {
+    if (takeRequest(conn.reqTestStop)) {
         const bool stopped = modbus.IoutTestStop().taken();
         if (modbus.setWorkingMode() && stopped)
             conn.currentForced = conn.calibrationForced = false;

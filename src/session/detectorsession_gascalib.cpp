@@ -7,13 +7,6 @@ using namespace RegisterModel;
 
 namespace {
 
-bool take(bool &flag)
-{
-    const bool raised = flag;
-    flag = false;
-    return raised;
-}
-
 // Polls after the save within which the detector must show its calibration
 // running; a bit that comes one or two polls late still counts.
 const int kCalibrationBitPolls = 5;
@@ -26,18 +19,18 @@ void DetectorSession::serveGasCalibrationRequests()
 {
     if (!conn.gasWanted.isNull())
         return;
-    if (take(conn.reqZeroStart)) {
+    if (takeRequest(conn.reqZeroStart)) {
         emit valueSent(CalibrationKind::Zero, 0);
         conn.calibrationForced = true;
         if (!modbus.setCalibZero())
             endGasCalibration(GasCalibrationEnd::CommandFailed);
     }
-    if (take(conn.reqZeroSave)) {
+    if (takeRequest(conn.reqZeroSave)) {
         waitForCalibration(GasCalibrationPhase::ZeroWaiting);
         if (!modbus.CalibrSave())
             endGasCalibration(GasCalibrationEnd::CommandFailed);
     }
-    if (take(conn.reqSpanValue))
+    if (takeRequest(conn.reqSpanValue))
         sendSpanValue();
 }
 

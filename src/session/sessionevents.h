@@ -37,9 +37,14 @@ enum class SessionNoticeKind {
 
 struct SessionNotice
 {
+    SessionNotice(SessionNoticeKind kind, int address = 0, int current = 0, const QString &gas = QString())
+        : kind(kind), address(address), current(current), gas(gas)
+    {
+    }
+
     SessionNoticeKind kind;
-    int address = 0;
-    int current = 0;
+    int address;
+    int current;
     QString gas;
 };
 
