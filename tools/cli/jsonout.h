@@ -1,0 +1,20 @@
+#ifndef CLI_JSONOUT_H
+#define CLI_JSONOUT_H
+
+#include <QJsonObject>
+#include <QJsonValue>
+
+// --json: values as numbers, units and texts as strings, times in ISO 8601.
+
+// {"word": 130, "text": "Сервисн. режим", "bits": ["threshold 1", "service mode"]}
+QJsonObject statusJson(quint16 status);
+
+// {"address": N, "failure": {...}}: the last failure told of that address.
+QJsonObject failureJson(int address);
+// The object with "failure" added when one was told of its "address".
+QJsonObject withFailure(QJsonObject object);
+
+// One compact document and a line end on standard output; false as printLine.
+bool printJson(const QJsonValue &value);
+
+#endif // CLI_JSONOUT_H
