@@ -154,16 +154,20 @@ void TestCli::writeSettings_data()
     // serial 20240117 = 0x0134:0xD6F5, threshold 1 at 10.0 (word 7 = 100).
     QTest::newRow("one word reaches the detector") << "" << "" << "7:0x80fa" << QStringList() << false << 0
                                                    << "7:0x80fa";
-    QTest::newRow("identity kept without --all") << "" << "" << "1:0x0142 2:55 4:0x8130 20:0 21:7" << QStringList()
-                                                 << false << 0 << "1:0x0142 2:1 4:0x4130 20:0x0134 21:0xd6f5";
+    QTest::newRow("another detector's file lends its settings only")
+        << "" << "" << "1:0x0142 2:55 4:0x8130 7:0x80fa 20:0 21:7 22:7" << QStringList() << false << 0
+        << "1:0x0100 2:1 4:0x4130 7:0x80fa 20:0x0134 21:0xd6f5 22:2024";
+    QTest::newRow("another device type refused")
+        << "" << "is from a TRIVAN, the detector is a VELOR: nothing was written" << "0:0x2000 20:0 21:7"
+        << QStringList() << false << 2 << "-";
     QTest::newRow("identity written with --all") << "" << "" << "2:55 4:0x8130 20:0 21:7" << QStringList{"--all"}
                                                  << false << 0 << "2:55 4:0x8130 20:0 21:7";
     QTest::newRow("command register and mode as the window sends them")
         << "" << "" << "3:0x0001 12:0x185d" << QStringList{"--all"} << false << 0 << "3:0x0081 12:0";
     QTest::newRow("service mode stays") << "" << "" << "3:0 7:0x80fa" << QStringList() << true << 0
                                         << "3:0x0080 7:0x80fa";
-    QTest::newRow("--all never moves the detector") << "" << "" << "1:0x0500" << QStringList{"--all"} << false << 2
-                                                    << "-";
+    QTest::newRow("--all never moves the detector") << "" << "" << "1:0x0500" << QStringList{"--all"} << false << 0
+                                                    << "1:0x0100";
     QTest::newRow("through an echoing adapter") << "echo persist" << "" << "7:0x80fa" << QStringList() << false << 0
                                                 << "7:0x80fa";
     QTest::newRow("a word of the second half not taken")
