@@ -41,6 +41,23 @@ QJsonObject withFailure(QJsonObject object)
     return object;
 }
 
+QJsonArray tableJson(const QVector<QStringList> &rows)
+{
+    QJsonArray list;
+    const QStringList header = rows.value(0);
+    for (int r = 1; r < rows.size(); ++r) {
+        QJsonObject object;
+        for (int c = 0; c < header.size(); ++c) {
+            const QString cell = rows[r].value(c);
+            bool whole = false;
+            const qint64 number = cell.toLongLong(&whole);
+            object.insert(header[c], whole ? QJsonValue(number) : QJsonValue(cell));
+        }
+        list << object;
+    }
+    return list;
+}
+
 bool printJson(const QJsonValue &value)
 {
     const QByteArray text = value.isArray() ? QJsonDocument(value.toArray()).toJson(QJsonDocument::Compact)

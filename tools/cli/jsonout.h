@@ -1,7 +1,10 @@
 #ifndef CLI_JSONOUT_H
 #define CLI_JSONOUT_H
 
+#include <QJsonArray>
 #include <QJsonObject>
+#include <QStringList>
+#include <QVector>
 #include <QJsonValue>
 
 // --json: values as numbers, units and texts as strings, times in ISO 8601.
@@ -13,6 +16,10 @@ QJsonObject statusJson(quint16 status);
 QJsonObject failureJson(int address);
 // The object with "failure" added when one was told of its "address".
 QJsonObject withFailure(QJsonObject object);
+
+// Rows under their header row as objects keyed by the header's names; a cell
+// that is a whole number is a number.
+QJsonArray tableJson(const QVector<QStringList> &rows);
 
 // One compact document and a line end on standard output; false as printLine.
 bool printJson(const QJsonValue &value);
