@@ -611,7 +611,8 @@ void TestCli::json_data()
         << QStringList{"0.serialNumber=1001", "1.unit=ppm", "1.concentration=7", "1.decimals=2", "1.status.word=0",
                        "1.status.text=Измерение", "1.targetGas=CH4"};
     QTest::newRow("info, a silent detector's failure")
-        << QStringList{"--address", "3", "info", "--json"} << QStringList{"address=3", "failure.kind=no answer"};
+        << QStringList{"--address", "3", "info", "--json"}
+        << QStringList{"address=3", "failure.message=no answer to the read of the parameter block"};
     QTest::newRow("scan, a collision garbled")
         << QStringList{"scan", "--to", "6", "--json"}
         << QStringList{"0.address=1", "1.serialNumber=1002", "2.address=5", "2.failure.kind=garbled"};
