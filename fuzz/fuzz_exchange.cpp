@@ -168,7 +168,7 @@ void followingReadKeepsInStep(Line &line, const QByteArray &first)
 {
     const QVector<quint16> own{0x5A5A, 0xA5A5};
     const QByteArray answer = withReferenceCrc(readAnswerBytes(own));
-    const bool inDoubt = line.master.lastFailure() == "no answer" && answerAtHead(first, answer) > 0;
+    const bool inDoubt = line.master.lastOutcome().kind() == ExchangeOutcome::Kind::NoAnswer && answerAtHead(first, answer) > 0;
     QVector<quint16> words;
     line.master.setReadTimeout(0);   // the usual wait: an answer that comes is not missed
     {

@@ -612,7 +612,7 @@ void TestCli::json_data()
                        "1.status.text=Измерение", "1.targetGas=CH4"};
     QTest::newRow("info, a silent detector's failure")
         << QStringList{"--address", "3", "info", "--json"}
-        << QStringList{"address=3", "failure.message=no answer to the read of the parameter block"};
+        << QStringList{"address=3", "failure.kind=no-answer", "failure.message=no answer to the read of the parameter block"};
     QTest::newRow("scan, a collision garbled")
         << QStringList{"scan", "--to", "6", "--json"}
         << QStringList{"0.address=1", "1.serialNumber=1002", "2.address=5", "2.failure.kind=garbled"};

@@ -471,17 +471,18 @@ void TestPolling::spanValueMustFitItsRegister()
     const quint16 wordBefore = w.probe->regHold()[13];
     w.ui->CalibrValue->setMaximum(100.0);   // the decode bounds it to what fits
     w.ui->CalibrValue->setValue(value);
-    w.probe->reqSpanValue() = true;
+    w.probe->session().startSpanCalibration();
+    w.probe->session().sendSpanCalibration();
     w.probe->tick();
 
     if (sent < 0) {
-        QCOMPARE(logged(w.sim, 1), QStringList{kPoll});
+        QCOMPARE(logged(w.sim, 2), QStringList({single(3, 0x80), kPoll}));
         QCOMPARE(w.ui->calib_stat->text(), QString("Калибровочная концентрация вне диапазона"));
         QCOMPARE(w.probe->regHold()[13], wordBefore);
         QCOMPARE(w.probe->calibState(), 0);
     } else {
-        QCOMPARE(logged(w.sim, 4),
-                 QStringList({single(13, sent), single(12, 0x64C4), single(12, 0x7294), kPoll}));
+        QCOMPARE(logged(w.sim, 5), QStringList({single(3, 0x80), single(13, sent), single(12, 0x64C4),
+                                                single(12, 0x7294), kPoll}));
         QCOMPARE(int(w.probe->regHold()[13]), sent);
         QCOMPARE(w.probe->calibState(), 2);
     }

@@ -51,26 +51,30 @@ int openDetector(ModbusOperations &device, const CliOptions &options)
     return fail(ExitUsage, QString("cannot open port %1: %2").arg(options.port, device.portError()));
 }
 
-QString refusalOf(const ModbusOperations &device)
-{
-    const QString why = device.lastFailure();
-    return why.startsWith("exception") ? why : QString();
-}
-
 bool somethingAnswered(const ModbusOperations &device)
 {
-    const QString why = device.lastFailure();
-    return why != "no answer";
+    switch (device.lastOutcome().kind()) {
+    case ExchangeOutcome::Kind::NoAnswer:
+    case ExchangeOutcome::Kind::NotSent:
+    case ExchangeOutcome::Kind::PortError:
+        return false;
+    default:
+        return true;
+    }
 }
 
 QString failedBecause(const ModbusOperations &device, const QString &what)
 {
-    const QString why = device.lastFailure();
-    if (why.isEmpty() || why == "no answer")
+    const ExchangeOutcome outcome = device.lastOutcome();
+    switch (outcome.kind()) {
+    case ExchangeOutcome::Kind::Answered:
+    case ExchangeOutcome::Kind::NoAnswer:
         return "no answer to " + what;
-    if (!refusalOf(device).isEmpty())
-        return what + " was refused: " + why;
-    return what + " failed: " + why;
+    case ExchangeOutcome::Kind::Refused:
+        return what + " was refused: " + outcome.text();
+    default:
+        return what + " failed: " + outcome.text();
+    }
 }
 
 namespace {
@@ -80,8 +84,8 @@ QVector<DetectorFailure> told;
 // The failure with the kind of the device's last outcome.
 DetectorFailure outcomeFailure(int address, const QString &what, const ModbusOperations &device)
 {
-    Q_UNUSED(device);
-    return {address, what, "failed", 0};
+    const ExchangeOutcome outcome = device.lastOutcome();
+    return {address, what, outcomeKindName(outcome.kind()), outcome.exceptionCode()};
 }
 
 } // namespace

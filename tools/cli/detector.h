@@ -18,11 +18,8 @@ int openAndReadBlock(ModbusOperations &device, const CliOptions &options, QVecto
 // The same on a port already open.
 int readBlock(ModbusOperations &device, const CliOptions &options, QVector<quint16> &block);
 
-// The exception the last failed request was answered with, e.g. "exception
-// 02 (illegal data address)", or nothing.
-QString refusalOf(const ModbusOperations &device);
-
-// Whether anything answered the last request, refused or garbled as it may be.
+// Whether anything answered the last request, refused or garbled as it may
+// be: the line carried something back.
 bool somethingAnswered(const ModbusOperations &device);
 
 // What went wrong with an operation, from the master's last failure: "no
@@ -40,7 +37,7 @@ struct DetectorFailure
 {
     int address = 0;
     QString message;
-    QString kind;            // "no answer", "refused", "garbled", ... or "failed"
+    QString kind;            // outcomeKindName: "no-answer", "refused", "garbled", ... or "failed"
     int exceptionCode = 0;   // with "refused"
 };
 // The last failure told of that address in this run, or null.

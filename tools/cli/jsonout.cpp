@@ -1,6 +1,7 @@
 #include "jsonout.h"
 
 #include "detector.h"
+#include "exchangeoutcome.h"
 #include "output.h"
 #include "registermodel.h"
 
@@ -22,6 +23,14 @@ QJsonObject statusJson(quint16 status)
             named << QString::fromLatin1(b.name);
     }
     return {{"word", status}, {"text", RegisterModel::statusText(status)}, {"bits", named}};
+}
+
+QJsonObject outcomeJson(const ExchangeOutcome &outcome)
+{
+    QJsonObject told{{"kind", outcomeKindName(outcome.kind())}, {"message", outcome.text()}};
+    if (outcome.isRefusal())
+        told.insert("exceptionCode", outcome.exceptionCode());
+    return told;
 }
 
 QJsonObject failureJson(int address)

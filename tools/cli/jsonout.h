@@ -5,12 +5,18 @@
 #include <QJsonObject>
 #include <QStringList>
 #include <QVector>
+
+class ExchangeOutcome;
 #include <QJsonValue>
 
 // --json: values as numbers, units and texts as strings, times in ISO 8601.
 
 // {"word": 130, "text": "Сервисн. режим", "bits": ["threshold 1", "service mode"]}
 QJsonObject statusJson(quint16 status);
+
+// {"kind": "refused", "exceptionCode": 2, "message": "exception 02 (...)"}:
+// how an exchange failed, by its kind.
+QJsonObject outcomeJson(const ExchangeOutcome &outcome);
 
 // {"address": N, "failure": {...}}: the last failure told of that address.
 QJsonObject failureJson(int address);

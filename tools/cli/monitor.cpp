@@ -99,11 +99,12 @@ Poll poll(ModbusOperations &device, const Watched &w, bool lineColumns)
     Poll p;
     p.json = {{"time", time}, {"address", w.address}, {"serialNumber", w.serial().toDouble()}};
     if (input.size() != kPolledInputWords) {
-        const QString why = device.lastFailure();
+        const ExchangeOutcome outcome = device.lastOutcome();
+        const QString why = outcome.text();
         p.row = QStringList{time} + whose + QStringList{QString(), QString()} +
                 (lineColumns ? QStringList{QString(), why} : QStringList{why});
         p.line = (QStringList{time} + whose + QStringList{why}).join(' ');
-        p.json.insert("failure", QJsonObject{{"kind", "failed"}, {"message", why}});
+        p.json.insert("failure", outcomeJson(outcome));
         return p;
     }
     const LiveReading reading = decodeReading(input, w.block[FormatWord]);

@@ -1,10 +1,12 @@
 #include "commands.h"
 #include "detector.h"
+#include "exchangeoutcome.h"
+#include "jsonout.h"
 #include "modbusoperations.h"
 #include "options.h"
 #include "output.h"
+#include "registermap.h"
 #include "registermodel.h"
-#include "jsonout.h"
 #include "stopsignal.h"
 
 #include <QJsonArray>
@@ -22,7 +24,6 @@ namespace {
 // line for a detector that answers within a few milliseconds.
 const int windowAnswerMs = 360;
 const int quickAnswerMs = 100;
-const int identityWords = SerialLowWord + 1;
 const int gasTableEntries = 32;
 
 // A line on standard error that the next one overwrites; only for a person at
@@ -55,6 +56,7 @@ struct Found
     QVector<quint16> input;      // the poll's 80 words, for the firmware and gas numbers
     QVector<QString> gasTable;
     QString refusal;
+    ExchangeOutcome outcome;     // of the last try, for a refusal or garbled answers
 };
 
 // Three tries for an address that gives garbled answers, since noise may
@@ -66,13 +68,14 @@ Found probe(ModbusOperations &device, int address)
     Found found;
     for (int i = 0; i < tries; ++i) {
         found.identity = device.readIdentity();
-        found.refusal = refusalOf(device);
-        if (found.identity.size() == identityWords) {
+        if (found.identity.size() == kIdentityWords) {
             found.kind = Found::Detector;
             break;
         }
-        if (!found.refusal.isEmpty()) {
+        found.outcome = device.lastOutcome();
+        if (found.outcome.isRefusal()) {
             found.kind = Found::Refusal;
+            found.refusal = device.lastOutcome().text();
             return found;
         }
         if (!somethingAnswered(device))
@@ -126,9 +129,11 @@ QString foundText(int address, const Found &f)
 QJsonObject foundJson(int address, const Found &f)
 {
     if (f.kind == Found::Refusal)
-        return {{"address", address}, {"failure", QJsonObject{{"kind", "refused"}, {"message", f.refusal}}}};
+        return {{"address", address}, {"failure", outcomeJson(f.outcome)}};
     if (f.kind == Found::Garbled)
-        return {{"address", address}, {"failure", QJsonObject{{"kind", "garbled"}, {"message", garbledText}}}};
+        return {{"address", address},
+                {"failure", QJsonObject{{"kind", outcomeKindName(ExchangeOutcome::Kind::Garbled)},
+                                        {"message", garbledText}, {"answer", f.outcome.text()}}}};
     return {{"address", address},
             {"serialNumber", qint64(joinWords(f.identity[SerialHighWord], f.identity[SerialLowWord]))},
             {"deviceType", deviceTypeName(f.identity[DeviceTypeWord])},

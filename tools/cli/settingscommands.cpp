@@ -191,7 +191,7 @@ int writeOne(ModbusOperations &device, const CliOptions &options, const quint16 
     QVector<quint16> block = transfer.block;
     block[ModeRegisterWord] |= kServiceModeBit;
 
-    const bool written = device.writeHOLDregs(block);
+    const bool written = device.writeHOLDregs(block).taken();
     const QString writeFailure = written ? QString() : blockWriteFailure(device);
     QVector<quint16> readBack;
     if (written)

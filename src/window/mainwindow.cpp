@@ -3,6 +3,7 @@
 
 #include <QCoreApplication>
 
+#include "busycursor.h"
 #include "customplotwidget.h"
 #include "icontint.h"
 #include "inifile.h"
@@ -23,6 +24,8 @@ MainWindow::MainWindow(QWidget *parent)
     setWindowTitle(tr("Зорвел конфигуратор v0.04"));
 
     unitNames = {tr("%Об.д"), "ppm", "ppb", tr("%НКПР"), tr("мг/м3"), tr("мкг/м3"), "", ""};
+    session.setUnitNames(QStringList(unitNames.cbegin(), unitNames.cend()));
+    connectSession();
 
     fillPortList();
 
@@ -72,18 +75,9 @@ MainWindow::MainWindow(QWidget *parent)
     ui->tabWidget->setIconSize(kIconSize);
 
     CtrlEnable(false);
-    CalibCtrlDisable(true);
-    ui->CalibZeroStart->setEnabled(true);
-    ui->CalibDiapStart->setEnabled(true);
-    ui->GazSet->setEnabled(false);
+    showPhases();
     ui->mode_service->setEnabled(false);
     ui->mode_working->setEnabled(false);
-    CalibIoutCtrlDisable(true);
-    QWidget *const currentIdle[] = {ui->Calib4maStart, ui->Calib20maStart, ui->Test4mA,
-                                    ui->Test20mA, ui->TestIoutValue, ui->Test};
-    for (QWidget *idle : currentIdle)
-        idle->setEnabled(true);
-    failedPolls = 0;
 }
 
 // Every way of leaving the program, "Выход" and closing the window alike,
@@ -99,6 +93,14 @@ MainWindow::~MainWindow()
 QIcon MainWindow::colorizeIcon(const QString &path, const QColor &color)
 {
     return tintedIcon(path, color);
+}
+
+// The poll tick: the session's. A tick that writes a block or waits for a
+// silent detector shows the busy cursor.
+void MainWindow::Timer()
+{
+    const BusyCursor busy(session.longTickAhead());
+    session.tick();
 }
 
 void MainWindow::on_Exit_clicked()

@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QMessageBox>
 #include <QPalette>
 
 #include "customplotwidget.h"
@@ -114,8 +115,9 @@ void MainWindow::CtrlEnable(bool enabled)
 
 void MainWindow::CtrlSetRegHold(const quint16 *block)
 {
-    decimals = decimalCount(block[FormatWord]);
-    scale = scaleFactor(decimals);
+    session.takeControlsScale(block);
+    const quint8 decimals = session.controlsDecimals();
+    const quint16 scale = session.controlsScale();
 
     for (const Parameter &parameter : parameterTable()) {
         if (parameter.control && (parameter.role == ParamRole::Block || parameter.role == ParamRole::Calibration))
@@ -126,16 +128,12 @@ void MainWindow::CtrlSetRegHold(const quint16 *block)
     if (!type.isNull())
         ui->TypeDev->setText(type);
     ui->unit->setText(unitNames.value(unitIndex(block[FormatWord])));
-
-    // The name a later parameter write carries. While the main gas is in,
-    // the detector's gas stays what it is, whatever a block holds.
-    if (!conn.mainGasActive)
-        conn.activeGasName = decodeText(block + GasNameWord, kGasNameBytes);
     showActiveGas();
 }
 
 void MainWindow::CtrlSetRegHoldSerNum()
 {
+    const quint16 *regHold = session.parameterBlock();
     ui->SerialNumDev->setText(QString::number(joinWords(regHold[SerialHighWord], regHold[SerialLowWord])));
     ui->sbMB_AdrSet->setValue(highByte(regHold[ModbusAddressWord]));
     ui->sbMB_AdrHART->setValue(hartAddress(regHold[HartAddressWord]));
@@ -143,28 +141,31 @@ void MainWindow::CtrlSetRegHoldSerNum()
     ui->cBLE->setCurrentIndex(bleMode(regHold[FormatWord]));
 }
 
+// The span concentration goes out only when a calibration sends it, and the
+// identity only with "Применить".
 void MainWindow::MemSetRegHold(quint16 *block)
 {
-    // The span concentration goes out only when a calibration sends it, and
-    // the identity only with "Применить".
     for (const Parameter &parameter : parameterTable()) {
         if (parameter.control && parameter.role == ParamRole::Block)
-            storeParameter(this, parameter, block, scale);
+            storeParameter(this, parameter, block, session.controlsScale());
     }
-    encodeText(conn.activeGasName, block + GasNameWord, kGasNameBytes);
+    encodeText(session.connection().activeGasName, block + GasNameWord, kGasNameBytes);
+}
+
+void MainWindow::encodeControls(quint16 *block)
+{
+    MemSetRegHold(block);
 }
 
 void MainWindow::on_Reload_clicked()
 {
-    conn.reqReload = true;
+    session.requestReload();
 }
 
 void MainWindow::on_Write_clicked()
 {
-    if (!blockReadyOrExplain())
-        return;
-    regHold[ModeRegisterWord] |= kServiceModeBit;
-    conn.reqWrite = true;
+    if (blockReadyOrExplain())
+        session.requestWrite();
 }
 
 // A new Modbus address goes out alone after the block (see the write step).
@@ -175,9 +176,20 @@ void MainWindow::on_SetParam_clicked()
     const int address = ui->sbMB_AdrSet->value();
     if (!slaveAddressUsableOrExplain(address))
         return;
-    conn.newAddress = address != conn.slaveAddress ? quint8(address) : 0;
-    regHold[HartAddressWord] = hartAddress(quint16(ui->sbMB_AdrHART->value()));
-    // Without a selection (mode 3 read from the device) the mode stays as read.
-    regHold[FormatWord] = withBleMode(regHold[FormatWord], ui->cBLE->currentIndex());
-    conn.reqWrite = true;
+    session.requestIdentityWrite(quint8(address), quint16(ui->sbMB_AdrHART->value()), ui->cBLE->currentIndex());
+}
+
+// Until the block is this detector's, writing it would give the detector
+// another one's addresses, serial number and scale, or the zeros of a fresh
+// window; saving it would file them under its name.
+bool MainWindow::blockReadyOrExplain()
+{
+    if (session.blockIsDetectors())
+        return true;
+    QMessageBox::warning(nullptr, " ",
+                         tr("Параметры ещё не прочитаны из подключённого датчика, записывать и сохранять "
+                            "нечего. Чтение повторяется каждую секунду; можно также загрузить файл "
+                            "настроек кнопкой «Импорт»."),
+                         QMessageBox::Ok);
+    return false;
 }

@@ -45,8 +45,6 @@ void logException(const QByteArray &answer)
     qDebug().noquote() << "Modbus" << modbusExceptionText(byteAt(answer, 2));
 }
 
-
-
 // Another slave's answer, or one to another request, must never pass for the
 // addressed detector's: a second master on the bus makes both happen.
 bool refuseForeign(const QByteArray &request, const QByteArray &answer)
@@ -150,6 +148,67 @@ int answerAtHead(const QByteArray &request, const QByteArray &bytes)
         return 0;
     const bool fits = exception || (read ? byteAt(frame, 2) == 2 * count : answerConfirmsWrite(request, frame));
     return fits ? length : 0;
+}
+
+namespace {
+
+ExchangeOutcome foreignAnswer(const QByteArray &answer)
+{
+    return ExchangeOutcome::failed(ExchangeOutcome::Kind::Foreign,
+                                   QString("answer from slave %1 with function %2")
+                                       .arg(byteAt(answer, 0))
+                                       .arg(byteAt(answer, 1), 2, 16, QChar('0')));
+}
+
+ExchangeOutcome garbled(const QString &text)
+{
+    return ExchangeOutcome::failed(ExchangeOutcome::Kind::Garbled, text);
+}
+
+ExchangeOutcome judgeReadAnswer(const QByteArray &request, const QByteArray &answer)
+{
+    if (answer.size() <= 4)
+        return garbled(QString("incomplete answer (%1 bytes)").arg(answer.size()));
+    if (!modbusCrcMatches(answer))
+        return garbled("CRC mismatch");
+    if (!answerBelongsTo(request, answer))
+        return foreignAnswer(answer);
+    if (isException(answer))
+        return ExchangeOutcome::refused(byteAt(answer, 2));
+    const int byteCount = byteAt(answer, 2);
+    if (answer.size() <= byteCount + 4)
+        return garbled(QString("shorter than its byte count %1").arg(byteCount));
+    const int asked = request.size() >= 6 ? byteAt(request, 4) << 8 | byteAt(request, 5) : -1;
+    const int carried = byteCount / 2;
+    if (carried != asked)
+        return garbled(QString("ok, %1 words for %2 asked").arg(carried).arg(asked));
+    return ExchangeOutcome::answered();
+}
+
+ExchangeOutcome judgeWriteAnswer(const QByteArray &request, const QByteArray &answer)
+{
+    if (answer.size() <= 2)
+        return garbled(QString("incomplete answer (%1 bytes)").arg(answer.size()));
+    if (!modbusCrcMatches(answer))
+        return garbled("CRC mismatch");
+    if (!answerBelongsTo(request, answer))
+        return foreignAnswer(answer);
+    if (isException(answer))
+        return ExchangeOutcome::refused(byteAt(answer, 2));
+    if (!answerConfirmsWrite(request, answer))
+        return ExchangeOutcome::failed(ExchangeOutcome::Kind::NotConfirmed, "does not confirm the write");
+    return ExchangeOutcome::answered();
+}
+
+} // namespace
+
+ExchangeOutcome judgeAnswer(const QByteArray &request, const QByteArray &answer)
+{
+    if (answer.isEmpty())
+        return ExchangeOutcome::noAnswer();
+    const quint8 function = request.size() > 1 ? byteAt(request, 1) : 0;
+    const bool read = function == ModbusFunction::ReadHoldingRegisters || function == ModbusFunction::ReadInputRegisters;
+    return read ? judgeReadAnswer(request, answer) : judgeWriteAnswer(request, answer);
 }
 
 QVector<quint16> evaluateReadAnswer(const QByteArray &request, const QByteArray &answer)

@@ -7,7 +7,10 @@
 
 #include "atomicfile.h"
 #include "inifile.h"
+#include "registermodel.h"
 #include "settingsfile.h"
+
+using namespace RegisterModel;
 
 namespace {
 
@@ -30,10 +33,10 @@ void MainWindow::on_Export_clicked()
         return;
     // Remembered even if the file cannot be written: the user chose the place.
     dir = QFileInfo(path).path();
-    MemSetRegHold(regHold);
+    session.storeControls();
 
     // A failed export never destroys a good earlier file, and says so.
-    switch (writeFileAtomically(path, encodeSettings(regHold))) {
+    switch (writeFileAtomically(path, encodeSettings(session.parameterBlock()))) {
     case AtomicWrite::Written:
         break;
     case AtomicWrite::NotOpened:
@@ -51,7 +54,9 @@ void MainWindow::on_Import_clicked()
                                                       tr("All Files (*);;Bin Files (*.bin)"));
     if (path.isEmpty())
         return;
-    switch (readSettingsFile(path, regHold)) {
+    quint16 block[kBlockWords];
+    std::copy(session.parameterBlock(), session.parameterBlock() + kBlockWords, block);
+    switch (readSettingsFile(path, block)) {
     case SettingsRead::Read:
         break;
     case SettingsRead::NotOpened:
@@ -64,11 +69,8 @@ void MainWindow::on_Import_clicked()
         complain(tr("Это не файл настроек, а папка, канал или устройство: ") + path);
         return;
     }
-    CtrlSetRegHold(regHold);
-    // The user chose this block for the detector: it may now be written, and
-    // a read still being retried would replace it unseen.
-    conn.blockIsDetectors = true;
-    conn.reqReload = false;
+    session.importBlock(block);
+    CtrlSetRegHold(session.parameterBlock());
 }
 
 void MainWindow::DataSave()

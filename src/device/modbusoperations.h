@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVector>
 
+#include "exchangeoutcome.h"
+
 class Modbus;
 
 // The detector's operations as register transactions at their fixed addresses.
@@ -25,9 +27,9 @@ public:
     void setReadTimeout(int ms);
     QString portError() const;
     bool portErrorIsPermission() const;
-    // Why the last transaction failed ("no answer", "exception 02 (illegal
-    // data address)", ...); empty after a success.
-    QString lastFailure() const;
+    // How the last transaction ended; after a write operation of several
+    // requests, the one that ended it.
+    ExchangeOutcome lastOutcome() const;
     // One poll tick: see Modbus::beginRound.
     void beginRound();
 
@@ -39,19 +41,19 @@ public:
     QVector<quint16> readIdentity();
     QVector<QString> readGazNameTable();
 
-    bool setServiceMode();
-    bool setWorkingMode();
-    bool setCalibZero();
-    bool setCalibValue(quint16 value);
+    ExchangeOutcome setServiceMode();
+    ExchangeOutcome setWorkingMode();
+    ExchangeOutcome setCalibZero();
+    ExchangeOutcome setCalibValue(quint16 value);
     // Word 1 alone: the detector answers at its new address right after it.
-    bool setModbusAddress(quint16 word1);
-    bool CalibrSave();
-    bool IoutCalib_4maStart();
-    bool IoutCalib_20maStart();
-    bool IoutCalibValueSet(quint16 value);
-    bool IoutTestStart();
-    bool IoutTestStop();
-    bool writeHOLDregs(const QVector<quint16> &block);
+    ExchangeOutcome setModbusAddress(quint16 word1);
+    ExchangeOutcome CalibrSave();
+    ExchangeOutcome IoutCalib_4maStart();
+    ExchangeOutcome IoutCalib_20maStart();
+    ExchangeOutcome IoutCalibValueSet(quint16 value);
+    ExchangeOutcome IoutTestStart();
+    ExchangeOutcome IoutTestStop();
+    ExchangeOutcome writeHOLDregs(const QVector<quint16> &block);
     // After a writeHOLDregs that failed in its second request: words 0..95 went
     // through and 96..179 may not have, so the detector may now hold a block
     // that is half new, half old.

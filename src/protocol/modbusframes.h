@@ -5,6 +5,8 @@
 #include <QString>
 #include <QVector>
 
+#include "exchangeoutcome.h"
+
 // Request building and answer evaluation of the Modbus RTU master, free of any
 // port so that they can be checked byte for byte.
 
@@ -53,6 +55,12 @@ bool answerConfirmsWrite(const QByteArray &request, const QByteArray &answer);
 // for a write the register and value or start and quantity it confirms; 0
 // when it has not. A late answer to an earlier request is told this way.
 int answerAtHead(const QByteArray &request, const QByteArray &bytes);
+
+// How a non-empty answer ends its exchange: a read is answered only with the
+// words it asked for, a write only when the answer confirms this very write.
+// Checked in the order of the evaluations below. The master judges once, and
+// the traffic log and every caller take its judgement.
+ExchangeOutcome judgeAnswer(const QByteArray &request, const QByteArray &answer);
 
 // The words the answer to a 0x03/0x04 request carries, or none (with a debug
 // line saying why). The word count is not compared with the request: callers

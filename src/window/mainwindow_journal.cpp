@@ -18,28 +18,43 @@ void MainWindow::beginRecord(JournalRecord &record, CalibrationKind kind)
 {
     writeRecord(record);   // an earlier one ended in this same second
     CalibrationStart start;
+    const ConnectionState &conn = session.connection();
     if (conn.blockRead()) {
         const quint16 *block = conn.detectorBlock.constData();
-        start.serialNumber = QString::number(connectedSerial());
+        start.serialNumber = QString::number(session.connectedSerial());
         start.deviceType = deviceTypeText(highByte(block[DeviceTypeWord]));
         start.gas = decodeText(block + GasNameWord, kGasNameBytes);
     }
     start.firmware = ui->VersionFW->text();
     start.modbusAddress = conn.slaveAddress;
     start.kind = kind;
-    start.readingBefore = conn.liveReading;
+    start.readingBefore = session.liveReading();
     record.journal = CalibrationJournal(QDir::current().absoluteFilePath(kJournalFileName));
     record.journal.begin(start);
     record.outcome = QString();
 }
 
+JournalRecord &MainWindow::recordOf(CalibrationKind kind)
+{
+    const bool gas = kind == CalibrationKind::Zero || kind == CalibrationKind::Span;
+    return gas ? gasRecord : currentRecord;
+}
+
 // Called as the value goes out, with the gas the detector is on by then: a
 // gas switch asked for with the start is written before any calibration
-// command.
-void MainWindow::noteSent(JournalRecord &record, const QString &value)
+// command. The value is the one that goes out now, in the detector's count,
+// not what a box held at the start.
+void MainWindow::noteSent(CalibrationKind kind, quint16 raw)
 {
+    JournalRecord &record = recordOf(kind);
+    const ConnectionState &conn = session.connection();
     if (!record.journal.inProgress() || !conn.blockRead())
         return;
+    QString value;
+    if (kind == CalibrationKind::Span)
+        value = session.detectorQuantity(raw);
+    else if (kind != CalibrationKind::Zero)
+        value = tr("%1 мА").arg(raw / 100.0, 0, 'f', 2);
     record.journal.noteSent(decodeText(conn.detectorBlock.constData() + GasNameWord, kGasNameBytes), value);
 }
 
@@ -65,9 +80,9 @@ void MainWindow::writeRecord(JournalRecord &record)
     if (!record.journal.inProgress() || record.outcome.isNull())
         return;
     QString error;
-    if (record.journal.finish(record.outcome, conn.liveReading, error) || conn.journalWarned)
+    if (record.journal.finish(record.outcome, session.liveReading(), error) || journalWarned)
         return;
-    conn.journalWarned = true;
+    journalWarned = true;
     const QString text = tr("Журнал калибровок не записан: %1. Калибровки идут как обычно, но в журнал "
                             "не заносятся; до следующего подключения это сообщение не повторится.")
                              .arg(error);

@@ -4,75 +4,13 @@
 #include <QString>
 #include <QStringList>
 
-// What the detector's register words mean and how each one is encoded. Plain
+#include "registermap.h"
+
+// What the detector's register words mean and how each one is encoded (where
+// they are: registermap.h). Plain
 // functions without any widget, so that the window, the poll tick and the
 // settings file all convert values the same way.
 namespace RegisterModel {
-
-// Parameter block: words 0..179 are the device's holding registers, the rest
-// exists only in the program and in settings files.
-constexpr int kBlockWords = 256;
-constexpr int kDeviceWords = 180;
-
-// Positions in the parameter block.
-enum ParamWord : int {
-    DeviceTypeWord = 0,        // high byte: device type code
-    ModbusAddressWord = 1,     // high byte: address to assign
-    HartAddressWord = 2,       // bits 0..6
-    ModeRegisterWord = 3,      // bit 7: service mode
-    FormatWord = 4,            // unit, decimal count, BLE mode
-    DisplayRangeWord = 6,
-    Threshold1Word = 7,        // bit 15 direction, bits 0..14 level
-    Threshold2Word = 8,
-    Hysteresis12Word = 9,      // low byte threshold 1, high byte threshold 2
-    CommandWord = 12,
-    SpanConcentrationWord = 13,
-    MagneticCalibrationWord = 14,
-    InitCurrentWord = 15,
-    ServiceCurrentWord = 16,
-    CurrentSetValueWord = 17,
-    DeadZoneWord = 18,
-    SerialHighWord = 20,
-    SerialLowWord = 21,
-    GasNameWord = 32,          // 8 words, 16 bytes of text
-    Point20maLowWord = 113,
-    Point20maHighWord = 114,
-    Threshold3SwitchWord = 125, // bit 15
-    Threshold3LevelWord = 126,
-    Threshold3HysteresisWord = 127 // low byte
-};
-constexpr int kGasNameBytes = 16;
-
-// Input block: the polled 80 words from register 256, and the full 112.
-constexpr int kPolledInputWords = 80;
-constexpr int kFullInputWords = 112;
-enum InputWord : int {
-    FirmwareMajorMinorWord = 3,
-    FirmwareBuildWord = 4,
-    StatusWord = 6,
-    ConcentrationWord = 16,
-    TargetGasNumberWord = 78,
-    MainGasNumberWord = 79
-};
-
-// Status bits read on their own, besides the status text.
-constexpr quint16 kStatusServiceMode = 0x0080;
-constexpr quint16 kStatusZeroCalibration = 0x0100;
-constexpr quint16 kStatusSpanCalibration = 0x0200;
-
-// Mode register: bit 7 set is service mode, 0 is working mode.
-constexpr quint16 kServiceModeBit = 0x0080;
-
-// Values written to the command register.
-enum Command : quint16 {
-    CmdZeroCalibrationStart = 0x185D,
-    CmdSpanValueTake = 0x64C4,
-    CmdCalibrationSave = 0x7294,
-    CmdIout4maStart = 0x5530,
-    CmdIout20maStart = 0x55C3,
-    CmdIoutTestStart = 0x3535,
-    CmdIoutTestStop = 0x0000
-};
 
 // Largest stored integer of each field width.
 constexpr quint32 kWordMax = 0xFFFF;          // scaled width 16, currents

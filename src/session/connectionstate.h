@@ -4,7 +4,9 @@
 #include <QString>
 #include <QVector>
 
-// Everything the window knows of the detector on one connection. "Подключить"
+#include "phase.h"
+
+// Everything the session knows of the detector on one connection. "Подключить"
 // starts from a fresh one, so that nothing of an earlier detector, another
 // one perhaps, reaches the next: not its gas names, not a request, not what
 // the window had switched on in it.
@@ -32,7 +34,7 @@ struct ConnectionState
     // A gas switch waiting for the tick, served with the block write: the name
     // to write, null when none waits.
     QString gasWanted;
-    bool gasWantedIsMain = false;
+    Phase<GasSwitchPhase> gasSwitch{GasSwitchPhase::None, gasSwitchStepLegal};
     // A new slave address that goes out after the block write, 0 when none.
     quint8 newAddress = 0;
 
@@ -58,6 +60,9 @@ struct ConnectionState
     QString liveReading;
 
     QVector<QString> gasTable;
+    // The names shown for the target and the main gas, from the gas table.
+    QString shownTargetGas;
+    QString shownMainGas;
     QString activeGasName;
     QString targetGasName;
     // The detector is, or may be, on its main gas: set when it took the
@@ -65,31 +70,26 @@ struct ConnectionState
     bool mainGasActive = false;
     bool gasSwitchAllowed = false;
 
-    // 0 none, 1 zero, 2 span calibration saved and waited for; it ends once
-    // its status bit has been seen set and then clear.
-    int calibState = 0;
+    // A saved calibration ends once its status bit has been seen set and
+    // then clear.
+    Phase<GasCalibrationPhase> gasCalibration{GasCalibrationPhase::Idle, gasCalibrationStepLegal};
     bool calibBitSeen = false;
     int pollsWithoutCalibBit = 0;
+
+    Phase<CurrentPhase> current{CurrentPhase::Idle, currentStepLegal};
 
     // What the window has switched on in the detector and not yet off.
     bool currentForced = false;        // a current test or calibration point
     bool calibrationForced = false;    // service mode or a command of a gas calibration
 
-    // The user has been told that the calibration journal cannot be written.
-    bool journalWarned = false;
 
     bool blockRead() const { return !detectorBlock.isEmpty(); }
-};
-
-// What a connection that ended left switched on in its detector, kept by the
-// detector's serial number until the window meets it again.
-struct LeftInDetector
-{
-    bool currentForced = false;   // owed: test stop, then working mode
-    bool serviceMode = false;     // owed: working mode
-    QString targetGas;            // owed when not empty: this target gas back
-
-    bool any() const { return currentForced || serviceMode || !targetGas.isEmpty(); }
+    bool gasWantedIsMain() const { return gasSwitch.is(GasSwitchPhase::ToMain); }
+    bool gasCalibrationRunning() const { return !gasCalibration.is(GasCalibrationPhase::Idle); }
+    int illegalSteps() const
+    {
+        return gasSwitch.illegalSteps() + gasCalibration.illegalSteps() + current.illegalSteps();
+    }
 };
 
 #endif // CONNECTIONSTATE_H

@@ -35,19 +35,14 @@ bool portFailed(const QSerialPort &port)
     return error != QSerialPort::NoError && error != QSerialPort::TimeoutError;
 }
 
-// Returns the outcome, in the traffic log's words.
-QString reportCut(AnswerCut cut, qint64 limitMs, const QByteArray &kept, TrafficEntry &traffic)
+QString cutText(AnswerCut cut, qint64 limitMs)
 {
-    QString outcome;
     if (cut == AnswerCut::TooLong) {
         qDebug().noquote() << QString("Ответ длиннее %1 байт").arg(longestFrameBytes);
-        outcome = QString("cut after %1 bytes").arg(longestFrameBytes);
-    } else {
-        qDebug().noquote() << QString("Ответ не закончился за %1 мс").arg(limitMs);
-        outcome = QString("cut after %1 ms").arg(limitMs);
+        return QString("cut after %1 bytes").arg(longestFrameBytes);
     }
-    traffic.refuse(kept, outcome);
-    return outcome;
+    qDebug().noquote() << QString("Ответ не закончился за %1 мс").arg(limitMs);
+    return QString("cut after %1 ms").arg(limitMs);
 }
 
 } // namespace
@@ -82,7 +77,7 @@ bool Modbus::openPort()
     unsettled = false;
     unanswered.clear();
     roundHeld = false;
-    failure.clear();
+    outcome = ExchangeOutcome();
     if (serialPort->open(QIODevice::ReadWrite)) {
         // Whatever a previous program's exchange left on the line is no answer.
         serialPort->clear(QSerialPort::AllDirections);
@@ -126,9 +121,9 @@ bool Modbus::openRefused() const
     return serialPort->error() == QSerialPort::PermissionError;
 }
 
-QString Modbus::lastFailure() const
+ExchangeOutcome Modbus::lastOutcome() const
 {
-    return failure;
+    return outcome;
 }
 
 void Modbus::beginRound()
@@ -155,55 +150,78 @@ bool Modbus::verifyCRC(const QByteArray &frame)
 QByteArray Modbus::sendRequest(const QByteArray &request, int timeout)
 {
     TrafficEntry traffic(request);
+    QByteArray heard;
+    AnswerCut cut = AnswerCut::None;
+    outcome = transact(request, timeout, traffic, heard, cut);
+    traffic.finish(heard, outcome);
+    // A cut answer is no answer, whatever came of it.
+    return cut == AnswerCut::None ? heard : QByteArray();
+}
+
+// One exchange and how it ended; `heard` is what came back, late answers and
+// an echo taken off.
+ExchangeOutcome Modbus::transact(const QByteArray &request, int timeout, TrafficEntry &traffic, QByteArray &heard,
+                                 AnswerCut &cut)
+{
     lineFault.clear();
     lateTwin.clear();
     if (!unanswered.isEmpty() && unansweredSince.elapsed() > lateAnswerMs)
         unanswered.clear();
     if (!serialPort->isOpen()) {
         qDebug() << "Serial port not open";
-        lineFault = "port not open";
-    } else if (roundHeld) {
-        lineFault = "not sent: an answer was cut earlier in this round";
-    } else if (unsettled && !settleLine()) {
-        qDebug().noquote() << QString("Линия не затихла за %1 мс").arg(settleLimitMs);
-        lineFault = QString("not sent: the line did not fall quiet in %1 ms").arg(settleLimitMs);
-        roundHeld = inRound;
+        return ExchangeOutcome::failed(ExchangeOutcome::Kind::NotSent, "port not open");
     }
-    if (!lineFault.isEmpty()) {
-        traffic.finish({}, lineFault);
-        return {};
+    if (roundHeld)
+        return ExchangeOutcome::failed(ExchangeOutcome::Kind::NotSent,
+                                       "not sent: an answer was cut earlier in this round");
+    if (unsettled && !settleLine()) {
+        qDebug().noquote() << QString("Линия не затихла за %1 мс").arg(settleLimitMs);
+        roundHeld = inRound;
+        return ExchangeOutcome::failed(ExchangeOutcome::Kind::NotSent,
+                                       QString("not sent: the line did not fall quiet in %1 ms").arg(settleLimitMs));
     }
     lateDropped = false;   // what the settling threw away was heard before this request
-    AnswerCut cut = AnswerCut::None;
-    QByteArray answer = exchange(request, timeout, cut);
+    heard = exchange(request, timeout, cut);
     const bool echoKnown = echoes;
-    if (takeEcho(request, answer)) {
+    if (takeEcho(request, heard)) {
         if (!echoKnown)
             traffic.noteEcho();
-        dropLateAnswers(request, answer);
-        if (answer.isEmpty())
-            answer = collectAnswer(request, timeout, cut);
+        dropLateAnswers(request, heard);
+        if (heard.isEmpty())
+            heard = collectAnswer(request, timeout, cut);
     }
     if (cut != AnswerCut::None) {
-        lineFault = reportCut(cut, timeout + longestFrameMs, answer, traffic);
+        // Every later exchange of this round fails unsent: see beginRound.
         roundHeld = inRound;
         unsettled = true;
         failedAt.start();
         unanswered.clear();
-        return {};
+        return ExchangeOutcome::failed(ExchangeOutcome::Kind::Garbled, cutText(cut, timeout + longestFrameMs));
     }
     if (lineFault.isEmpty())
         lineFault = closeIfFailed();
-    if (lineFault.isEmpty()) {
-        // Nothing followed a late answer to this very frame: the slave may
-        // have missed the earlier request and answered this one, and either
-        // way the words are those asked for now.
-        if (answer.isEmpty())
-            answer = lateTwin;
-        rememberIfUnanswered(request, answer.isEmpty() && !lateDropped);
-    }
-    traffic.finish(answer, lineFault);
-    return answer;
+    if (!lineFault.isEmpty())
+        return lineFailure(request, heard);
+    // Nothing followed a late answer to this very frame: the slave may
+    // have missed the earlier request and answered this one, and either
+    // way the words are those asked for now.
+    if (heard.isEmpty())
+        heard = lateTwin;
+    rememberIfUnanswered(request, heard.isEmpty() && !lateDropped);
+    return judgeAnswer(request, heard);
+}
+
+// The port itself failed during the exchange: a write that timed out, an
+// adapter pulled out. What came before it is judged as usual, and the log
+// says both.
+ExchangeOutcome Modbus::lineFailure(const QByteArray &request, const QByteArray &heard) const
+{
+    if (heard.isEmpty())
+        return ExchangeOutcome::failed(ExchangeOutcome::Kind::PortError, lineFault);
+    const ExchangeOutcome judged = judgeAnswer(request, heard);
+    if (judged.taken())
+        return ExchangeOutcome::answered(judged.text() + ", " + lineFault);
+    return ExchangeOutcome::failed(ExchangeOutcome::Kind::PortError, judged.text() + ", " + lineFault);
 }
 
 // The request out, and what comes back until the answer ends; lineFault says
@@ -405,12 +423,12 @@ QString Modbus::closeIfFailed()
     return reason;
 }
 
-bool Modbus::writeSingleHoldingRegister(quint16 address, quint16 value)
+ExchangeOutcome Modbus::writeSingleHoldingRegister(quint16 address, quint16 value)
 {
     return writeRegisters(buildWriteSingleRequest(slaveAddress, address, value), writeSingleResponseTimeout());
 }
 
-bool Modbus::writeHoldingRegisters(quint16 startAddress, const QVector<quint16> &values)
+ExchangeOutcome Modbus::writeHoldingRegisters(quint16 startAddress, const QVector<quint16> &values)
 {
     const quint16 quantity = static_cast<quint16>(values.size());
     return writeRegisters(buildWriteMultipleRequest(slaveAddress, startAddress, values),
@@ -432,29 +450,24 @@ QVector<quint16> Modbus::readRegisters(quint8 function, quint16 startAddress, qu
     const QByteArray request = buildReadRequest(slaveAddress, function, startAddress, count);
     const QByteArray answer = sendRequest(request, readAnswerTimeout(count));
     const QVector<quint16> words = evaluateReadAnswer(request, answer);
-    // Words handed on are the callers' to judge by count; for the line, an
-    // answer with other than the words asked for is as wrong as none.
-    judge(words.size() == count, request, answer);
+    settleIfFailed();
     return words;
 }
 
-bool Modbus::writeRegisters(const QByteArray &request, int timeout)
+ExchangeOutcome Modbus::writeRegisters(const QByteArray &request, int timeout)
 {
     const QByteArray answer = sendRequest(request, timeout);
-    const bool written = evaluateWriteAnswer(request, answer);
-    judge(written, request, answer);
-    return written;
+    evaluateWriteAnswer(request, answer);   // for its debug line
+    settleIfFailed();
+    return outcome;
 }
 
 // A failed exchange may leave bytes on their way: the next request lets the
 // line fall quiet first.
-void Modbus::judge(bool ok, const QByteArray &request, const QByteArray &answer)
+void Modbus::settleIfFailed()
 {
-    if (ok) {
-        failure.clear();
+    if (outcome.taken())
         return;
-    }
-    failure = exchangeOutcome(request, answer, lineFault);
     unsettled = true;
     failedAt.start();
 }

@@ -8,14 +8,17 @@
 #include <QString>
 #include <QVector>
 
+#include "exchangeoutcome.h"
+
 class QSerialPort;
+class TrafficEntry;
 
 // Which bound ended an answer that would not end by itself.
 enum class AnswerCut { None, TooLong, TooSlow };
 
 // Modbus RTU master on one serial line. Every exchange is one blocking call on
-// the caller's thread; failures come back as an empty vector or false, with a
-// debug line saying why.
+// the caller's thread. A read gives its words, or none; every exchange leaves
+// its judgement in lastOutcome(), and a failure writes a debug line saying why.
 class Modbus : public QObject
 {
     Q_OBJECT
@@ -38,9 +41,8 @@ public:
     // Whether the open was refused for permission: the file's own, or the
     // lock of another program that has the port open.
     bool openRefused() const;
-    // Why the last exchange failed, in the traffic log's words ("no answer",
-    // "exception 02 (illegal data address)", ...); empty after a success.
-    QString lastFailure() const;
+    // How the last exchange ended.
+    ExchangeOutcome lastOutcome() const;
     // Starts a round of exchanges, such as a poll tick. Within a round, once an
     // answer has been cut for length or time, every further exchange fails at
     // once without a request: a babbling line costs a round one bounded
@@ -51,12 +53,15 @@ public:
     bool verifyCRC(const QByteArray &frame);
     QByteArray sendRequest(const QByteArray &request, int timeout);
 
-    bool writeSingleHoldingRegister(quint16 address, quint16 value);
-    bool writeHoldingRegisters(quint16 startAddress, const QVector<quint16> &values);
+    ExchangeOutcome writeSingleHoldingRegister(quint16 address, quint16 value);
+    ExchangeOutcome writeHoldingRegisters(quint16 startAddress, const QVector<quint16> &values);
     QVector<quint16> readHoldingRegisters(quint16 startAddress, quint16 count);
     QVector<quint16> readInputRegisters(quint16 startAddress, quint16 count);
 
 private:
+    ExchangeOutcome transact(const QByteArray &request, int timeout, TrafficEntry &traffic, QByteArray &heard,
+                             AnswerCut &cut);
+    ExchangeOutcome lineFailure(const QByteArray &request, const QByteArray &heard) const;
     QByteArray exchange(const QByteArray &request, int timeout, AnswerCut &cut);
     QByteArray collectAnswer(const QByteArray &request, int timeout, AnswerCut &cut);
     bool takeEcho(const QByteArray &request, QByteArray &answer);
@@ -68,8 +73,8 @@ private:
     QString closeIfFailed();
     int readAnswerTimeout(quint16 count) const;
     QVector<quint16> readRegisters(quint8 function, quint16 startAddress, quint16 count);
-    bool writeRegisters(const QByteArray &request, int timeout);
-    void judge(bool ok, const QByteArray &request, const QByteArray &answer);
+    ExchangeOutcome writeRegisters(const QByteArray &request, int timeout);
+    void settleIfFailed();
 
     QSerialPort *serialPort;
     quint8 slaveAddress = 1;
@@ -88,7 +93,7 @@ private:
     QByteArray lateTwin;
     bool inRound = false;
     bool roundHeld = false;
-    QString failure;
+    ExchangeOutcome outcome;
     QString lineFault;         // what the port said during the last exchange
 };
 
