@@ -7,6 +7,7 @@
 #include "customplotwidget.h"
 #include "dialogs.h"
 #include "simwindow.h"
+#include "wirelog.h"
 
 // The poll tick against the simulated detector: what goes on the line, in
 // which order, and what the window makes of the answers.
@@ -45,43 +46,6 @@ constexpr bool kSanitized = true;
 #else
 constexpr bool kSanitized = false;
 #endif
-
-// One request as "fc address count" for reads and block writes, and
-// "06 address=value" for single writes, so that a failed comparison shows
-// the whole sequence readably.
-QString describe(const SimRequest &r)
-{
-    const QString fc = QString("%1").arg(r.function, 2, 16, QChar('0'));
-    if (r.function == 0x06)
-        return QString("%1 %2=%3").arg(fc).arg(r.address).arg(r.values.value(0));
-    return QString("%1 %2 %3").arg(fc).arg(r.address).arg(r.count);
-}
-
-QStringList described(const QVector<SimRequest> &requests)
-{
-    QStringList lines;
-    for (const SimRequest &r : requests)
-        lines << describe(r);
-    return lines;
-}
-
-QString single(int address, int value)
-{
-    return QString("06 %1=%2").arg(address).arg(value);
-}
-
-const QStringList kReload = {"03 0 96", "03 96 84", "04 256 112"};
-const QStringList kWrite = {"10 0 96", "10 96 84"};
-const QString kPoll = "04 256 80";
-const QStringList kGasTable = {"04 384 64", "04 448 64", "04 512 64", "04 576 64"};
-
-// The requests logged once `count` of them have come (or what came by the
-// deadline, which then fails the comparison).
-QStringList logged(SimulatorProcess &sim, int count)
-{
-    sim.waitForRequests(count);
-    return described(sim.requests());
-}
 
 QCPGraph *line(SimWindow &w)
 {

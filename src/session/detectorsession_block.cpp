@@ -24,10 +24,12 @@ void DetectorSession::reloadParameterBlock()
 }
 
 // The block in regHold was read complete from the connected detector: the
-// view shows it, which also takes the controls' scale and the gas name from it.
+// controls show it in its scale, and the gas it names is the one a later
+// write carries.
 void DetectorSession::takeBlockAsRead()
 {
     conn.detectorBlock = QVector<quint16>(regHold, regHold + kDeviceWords);
+    takeControlsScale(regHold);
     emit blockRead();
     if (!conn.mainGasActive)
         conn.targetGasName = conn.activeGasName;
