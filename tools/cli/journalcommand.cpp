@@ -1,6 +1,7 @@
 #include "calibrationjournal.h"
 #include "commands.h"
 #include "csvfile.h"
+#include "jsonout.h"
 #include "options.h"
 #include "output.h"
 #include "table.h"
@@ -25,6 +26,8 @@ int runJournal(ModbusOperations &, const CliOptions &options)
         if (options.serial.isEmpty() || serial.toUInt() == options.serial.toUInt())
             shown << rows[i];
     }
+    if (options.json)
+        return printJson(tableJson(shown)) ? ExitOk : ExitUsage;   // main() says why
     if (shown.size() == 1) {
         printLine(options.serial.isEmpty() ? QString("no calibrations in %1").arg(options.journal)
                                            : QString("no calibrations of serial number %1 in %2")
