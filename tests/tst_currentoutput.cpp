@@ -192,6 +192,7 @@ void TestCurrentOutput::outputTest()
     QCOMPARE(rig.tickWrites(), QStringList({wordWrite(3, kServiceMode), wordWrite(kCurrentRegister, sent),
                                              wordWrite(12, kTestStartCommand)}));
     QCOMPARE(outputCurrent(rig.sim), QString("value=%1 source=test").arg(sent));
+    QVERIFY2(!ui->mode_working->isEnabled(), "working mode offered while the output is forced");
 
     rig.click(ui->TestStop);
     QCOMPARE(ui->calib_iout_stat->text(), QString("Тест завершён"));

@@ -152,7 +152,7 @@ void TestModbusSerial::noAnswer_data()
     QTest::newRow("read 64 words") << Exchange([](Modbus &m) { return !m.readInputRegisters(0x180, 64).isEmpty(); })
                                    << 328 << "Неверный формат ответа";
     QTest::newRow("write one") << Exchange([](Modbus &m) { return m.writeSingleHoldingRegister(3, 0x80).taken(); })
-                               << 240 << "Проверка CRC не пройдена:";
+                               << 360 << "Проверка CRC не пройдена:";
     QTest::newRow("write 96 words") << Exchange([](Modbus &m) { return m.writeHoldingRegisters(0, pattern(1, 96)).taken(); })
                                     << 392 << "Проверка CRC не пройдена:";
 }

@@ -89,9 +89,13 @@ int readResponseTimeout(quint16 count)
     return 200 + 2 * count;
 }
 
+// A single write waits as long as the poll's read does: a slow detector that
+// answers every poll in 300 ms carries out a command just as slowly, and a
+// confirmation that comes after the wait leaves the command's outcome
+// unknown although the detector took it.
 int writeSingleResponseTimeout()
 {
-    return 240;
+    return readResponseTimeout(80);
 }
 
 int writeMultipleResponseTimeout(quint16 quantity)

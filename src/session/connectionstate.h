@@ -56,6 +56,8 @@ struct ConnectionState
     quint16 detectorScale = 10;
     quint16 detectorRange = 0;
     QString detectorUnit;
+    // The status word of the last good poll on this connection, -1 before one.
+    int polledStatus = -1;
     // The concentration last shown, with its unit; empty while none is.
     QString liveReading;
 

@@ -96,6 +96,7 @@ void DetectorSession::serveCommandRequests()
 
 void DetectorSession::showLiveValues(const QVector<quint16> &input)
 {
+    conn.polledStatus = input[StatusWord];
     emit polled(input);
     finishCalibration(input[StatusWord]);
     showConcentration(input[ConcentrationWord]);

@@ -76,8 +76,6 @@ MainWindow::MainWindow(QWidget *parent)
 
     CtrlEnable(false);
     showPhases();
-    ui->mode_service->setEnabled(false);
-    ui->mode_working->setEnabled(false);
 }
 
 // Every way of leaving the program, "Выход" and closing the window alike,

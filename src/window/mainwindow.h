@@ -88,6 +88,7 @@ private:
     void showDetectorBlock();
     void showGasNames(const QString &target, const QString &main);
     void showPhases();
+    void showModeButtons();
     void showGasCalibrationPhase();
     void showCurrentPhase();
     void showActiveGas();

@@ -53,11 +53,20 @@ double MainWindow::testCurrent() const
 void MainWindow::showPolled(const QVector<quint16> &input)
 {
     ui->VersionFW->setText(firmwareVersionText(input[FirmwareMajorMinorWord], input[FirmwareBuildWord]));
-    const quint16 status = input[StatusWord];
-    ui->status->setText(statusText(status));
-    const bool serviceMode = status & kStatusServiceMode;
-    ui->mode_service->setEnabled(!serviceMode);
-    ui->mode_working->setEnabled(serviceMode);
+    ui->status->setText(statusText(input[StatusWord]));
+    showModeButtons();
+}
+
+// The two mode buttons follow the detector's status word, not the click.
+// Working mode is not offered while the output is forced: the detector would
+// report working mode with its output still held at the test current.
+void MainWindow::showModeButtons()
+{
+    const int status = session.connection().polledStatus;
+    const bool polled = status >= 0;
+    const bool serviceMode = polled && (status & kStatusServiceMode);
+    ui->mode_service->setEnabled(polled && !serviceMode);
+    ui->mode_working->setEnabled(serviceMode && session.currentPhase() == CurrentPhase::Idle);
 }
 
 void MainWindow::showConcentration(double value, double plotUpperBound)
@@ -105,6 +114,7 @@ void MainWindow::showPhases()
 {
     showGasCalibrationPhase();
     showCurrentPhase();
+    showModeButtons();
     showLeaving();
 }
 
