@@ -20,6 +20,8 @@ private slots:
     void zeroCalibrationToItsEnd();
     void gasSwitchAndBack();
     void lostConnectionDuringCurrentTest();
+    void unconfirmedTestStopIsRetried_data();
+    void unconfirmedTestStopIsRetried();
 };
 
 namespace {
@@ -191,6 +193,46 @@ void TestSession::lostConnectionDuringCurrentTest()
     QVERIFY(rig.connect());
     QCOMPARE(rig.ticked(3), QStringList({single(12, 0), single(3, 0), kPoll}));
     QVERIFY(!rig.session.connection().currentForced);
+}
+
+void TestSession::unconfirmedTestStopIsRetried_data()
+{
+    QTest::addColumn<QString>("fault");   // on the first stop only
+    QTest::addColumn<int>("kind");
+    QTest::newRow("refused") << "exception=4,fc=06,addr=12,count=1" << int(ExchangeOutcome::Kind::Refused);
+    QTest::newRow("not answered") << "noanswer,fc=06,addr=12,count=1" << int(ExchangeOutcome::Kind::NoAnswer);
+}
+
+// A stop the detector did not confirm leaves the output forced, as far as
+// anyone knows: it is said, and the stop goes out again until it is taken.
+void TestSession::unconfirmedTestStopIsRetried()
+{
+    QFETCH(QString, fault);
+    QFETCH(int, kind);
+    Rig rig;
+    QVERIFY2(rig.start(kFast), qPrintable(rig.sim.errorText()));
+    QVector<ExchangeOutcome> unconfirmed;
+    int stopped = 0;
+    QObject::connect(&rig.session, &DetectorSession::testStopNotConfirmed,
+                     [&](const ExchangeOutcome &outcome) { unconfirmed << outcome; });
+    QObject::connect(&rig.session, &DetectorSession::currentTestStopped, [&] { ++stopped; });
+
+    rig.session.startCurrentTest(DetectorSession::TestCurrent::FourMilliamps);
+    QCOMPARE(rig.ticked(4), QStringList({single(3, 0x80), single(17, 400), single(12, 0x3535), kPoll}));
+    QVERIFY(rig.sim.command("fault " + fault));
+    rig.session.stopCurrentTest();
+    QCOMPARE(rig.ticked(3), QStringList({single(12, 0), single(3, 0), kPoll}));
+    QCOMPARE(unconfirmed.size(), 1);
+    QCOMPARE(int(unconfirmed.first().kind()), kind);
+    QCOMPARE(rig.session.currentPhase(), CurrentPhase::StopUnconfirmed);
+    QVERIFY(rig.session.connection().currentForced);
+
+    stopped = 0;
+    QCOMPARE(rig.ticked(3), QStringList({single(12, 0), single(3, 0), kPoll}));
+    QCOMPARE(rig.session.currentPhase(), CurrentPhase::Idle);
+    QCOMPARE(stopped, 1);
+    QVERIFY(!rig.session.connection().currentForced);
+    QCOMPARE(rig.ticked(1), QStringList{kPoll});
 }
 
 QTEST_GUILESS_MAIN(TestSession)

@@ -554,5 +554,13 @@ calibration</translation>
         <source>Это не файл настроек, а папка, канал или устройство: </source>
         <translation>This is not a settings file but a folder, pipe or device: </translation>
     </message>
+    <message>
+        <source>Датчик отказал в завершении теста токового выхода (код исключения %1): выход может оставаться под током. Завершение повторяется каждую секунду.</source>
+        <translation>The detector refused to end the current output test (exception code %1): the output may still be forced. The stop is repeated every second.</translation>
+    </message>
+    <message>
+        <source>Датчик не подтвердил завершение теста токового выхода: выход может оставаться под током. Завершение повторяется каждую секунду.</source>
+        <translation>The detector did not confirm the end of the current output test: the output may still be forced. The stop is repeated every second.</translation>
+    </message>
 </context>
 </TS>

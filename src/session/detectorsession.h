@@ -122,6 +122,9 @@ signals:
     void gasCalibrationEnded(CalibrationKind kind, GasCalibrationEnd end);
     void currentPointEnded(CalibrationKind kind, CurrentPointEnd end);
     void currentTestStopped();
+    // The stop of a forced output current, or working mode after it, was
+    // refused or not answered: the output may still be forced.
+    void testStopNotConfirmed(const ExchangeOutcome &outcome);
     void notice(const SessionNotice &notice);
     void addressMoved(quint8 address);
     // Something the enabled states depend on changed.
@@ -164,6 +167,7 @@ private:
     // current output (detectorsession_current.cpp)
     void serveCurrentRequests();
     void sendTestCurrent(quint16 hundredths);
+    void stopForcedOutput();
     void sendCurrentPoint(CalibrationKind kind);
     void endCurrentPoint(CalibrationKind kind, CurrentPointEnd end);
     bool currentPointRunning() const;

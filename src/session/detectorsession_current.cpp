@@ -27,11 +27,31 @@ void DetectorSession::serveCurrentRequests()
         sendTestCurrent(2000);
     if (takeRequest(conn.reqCurrentTest))
         sendTestCurrent(encodeCurrent(view.testCurrent()));
-    if (takeRequest(conn.reqTestStop)) {
-        const bool stopped = modbus.IoutTestStop().taken();
-        if (modbus.setWorkingMode() && stopped)
-            conn.currentForced = conn.calibrationForced = false;
+    if (takeRequest(conn.reqTestStop))
+        stopForcedOutput();
+}
+
+// The output counts as free only once the detector has taken both the stop
+// and working mode. A stop refused or not answered is not a stopped test:
+// the view is told, "Завершить" stays usable, and the stop goes out again
+// at every tick until the detector confirms it.
+void DetectorSession::stopForcedOutput()
+{
+    const ExchangeOutcome stop = modbus.IoutTestStop();
+    const ExchangeOutcome working = modbus.setWorkingMode();
+    if (stop.taken() && working.taken()) {
+        conn.currentForced = conn.calibrationForced = false;
+        if (conn.current.is(CurrentPhase::StopUnconfirmed)) {
+            conn.current.moveTo(CurrentPhase::Idle);
+            emit phasesChanged();
+            emit currentTestStopped();
+        }
+        return;
     }
+    conn.reqTestStop = true;
+    conn.current.moveTo(CurrentPhase::StopUnconfirmed);
+    emit phasesChanged();
+    emit testStopNotConfirmed(stop.taken() ? working : stop);
 }
 
 void DetectorSession::sendTestCurrent(quint16 hundredths)
@@ -111,8 +131,12 @@ void DetectorSession::startCurrentTest(TestCurrent current)
     emit phasesChanged();
 }
 
+// Pressed again while a stop waits for its confirmation, it changes nothing:
+// the stop already goes out every tick.
 void DetectorSession::stopCurrentTest()
 {
+    if (conn.current.is(CurrentPhase::StopUnconfirmed))
+        return;
     conn.current.moveTo(CurrentPhase::Idle);
     conn.reqTestStop = true;
     emit phasesChanged();
@@ -121,7 +145,14 @@ void DetectorSession::stopCurrentTest()
 
 bool DetectorSession::currentPointRunning() const
 {
-    return !conn.current.is(CurrentPhase::Idle) && !conn.current.is(CurrentPhase::Testing);
+    switch (conn.current()) {
+    case CurrentPhase::Idle:
+    case CurrentPhase::Testing:
+    case CurrentPhase::StopUnconfirmed:
+        return false;
+    default:
+        return true;
+    }
 }
 
 CalibrationKind DetectorSession::currentPointKind() const

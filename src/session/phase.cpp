@@ -35,6 +35,8 @@ bool currentStepLegal(CurrentPhase from, CurrentPhase to)
         return from == P::Point4maStarted;
     case P::Point20maSet:
         return from == P::Point20maStarted;
+    case P::StopUnconfirmed:
+        return true;   // any stop may go unconfirmed, whatever started since
     }
     return false;
 }

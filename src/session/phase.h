@@ -44,9 +44,10 @@ private:
 // gone. Every phase may end, back to Idle.
 enum class GasCalibrationPhase { Idle, ZeroStarted, ZeroSaving, ZeroWaiting, SpanStarted, SpanSending, SpanWaiting };
 
-// A current-output calibration point (started, then its value set) or a
-// test current forced on the output.
-enum class CurrentPhase { Idle, Point4maStarted, Point4maSet, Point20maStarted, Point20maSet, Testing };
+// A current-output calibration point (started, then its value set), a test
+// current forced on the output, or a stop the detector has not confirmed:
+// the output may still be forced, and the stop goes out again every tick.
+enum class CurrentPhase { Idle, Point4maStarted, Point4maSet, Point20maStarted, Point20maSet, Testing, StopUnconfirmed };
 
 // A gas name waiting for the next tick's block write.
 enum class GasSwitchPhase { None, ToTarget, ToMain };

@@ -119,6 +119,7 @@ private:
     // current output (mainwindow_current.cpp)
     void showCurrentPointEnd(CalibrationKind kind, CurrentPointEnd end);
     void showCurrentTestStopped();
+    void showTestStopNotConfirmed(const ExchangeOutcome &outcome);
     // the calibration journal (mainwindow_journal.cpp)
     JournalRecord &recordOf(CalibrationKind kind);
     void beginRecord(JournalRecord &record, CalibrationKind kind);

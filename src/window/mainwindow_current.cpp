@@ -32,6 +32,21 @@ void MainWindow::showCurrentTestStopped()
     ui->calib_iout_stat->setText(tr("Тест завершён"));
 }
 
+// Said on the tab, where "Завершить" stays usable, and in the status line,
+// which stays readable on another tab.
+void MainWindow::showTestStopNotConfirmed(const ExchangeOutcome &outcome)
+{
+    const QString text =
+        outcome.isRefusal()
+            ? tr("Датчик отказал в завершении теста токового выхода (код исключения %1): выход может "
+                 "оставаться под током. Завершение повторяется каждую секунду.")
+                  .arg(outcome.exceptionCode())
+            : tr("Датчик не подтвердил завершение теста токового выхода: выход может оставаться под током. "
+                 "Завершение повторяется каждую секунду.");
+    ui->calib_iout_stat->setText(text);
+    tell(text);
+}
+
 void MainWindow::on_Calib4maStart_clicked()
 {
     session.startCurrentPoint(CalibrationKind::Current4mA);

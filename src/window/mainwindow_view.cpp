@@ -23,6 +23,7 @@ void MainWindow::connectSession()
     connect(&session, &DetectorSession::gasCalibrationEnded, this, &MainWindow::showGasCalibrationEnd);
     connect(&session, &DetectorSession::currentPointEnded, this, &MainWindow::showCurrentPointEnd);
     connect(&session, &DetectorSession::currentTestStopped, this, &MainWindow::showCurrentTestStopped);
+    connect(&session, &DetectorSession::testStopNotConfirmed, this, &MainWindow::showTestStopNotConfirmed);
     connect(&session, &DetectorSession::notice, this, &MainWindow::tellNotice);
     connect(&session, &DetectorSession::leftBehind, this, &MainWindow::tellLeftBehind);
     connect(&session, &DetectorSession::leftBehindMet, this, &MainWindow::tellLeftBehindMet);
@@ -151,7 +152,7 @@ void MainWindow::showCurrentPhase()
     ui->Calibr20mA_Value->setEnabled(at20);
     ui->Calib20maSet->setEnabled(at20);
     ui->Calib20maStop->setEnabled(at20 || phase == CurrentPhase::Point20maSet);
-    ui->TestStop->setEnabled(phase == CurrentPhase::Testing);
+    ui->TestStop->setEnabled(phase == CurrentPhase::Testing || phase == CurrentPhase::StopUnconfirmed);
 }
 
 // While the main gas is in, or on its way, the detector measures the wrong
