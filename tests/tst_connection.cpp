@@ -570,9 +570,13 @@ void TestConnection::noWriteWithoutAnAnsweringDetector()
     if (w.connected()) {
         clickOnItsTab(w, "Test20mA");
         clickOnItsTab(w, "mode_service");
+        QCOMPARE(w.window->statusBar()->currentMessage(), QString("Ожидание ответа датчика с адресом %1").arg(address));
         for (int i = 0; i < 3; ++i)
             w.probe->tick();
         QVERIFY(w.sim.waitForRequests(8));
+        QVERIFY2(w.window->statusBar()->currentMessage().startsWith(
+                     QString("Опрос датчика с адресом %1 не удался три раза подряд, связь прекращена: нет ответа").arg(address)),
+                 qPrintable(w.window->statusBar()->currentMessage()));
     } else {
         QCOMPARE(dialogs.messages().size(), 1);
         QVERIFY(dialogs.messages().first().text.startsWith(refusal));

@@ -562,5 +562,29 @@ calibration</translation>
         <source>Датчик не подтвердил завершение теста токового выхода: выход может оставаться под током. Завершение повторяется каждую секунду.</source>
         <translation>The detector did not confirm the end of the current output test: the output may still be forced. The stop is repeated every second.</translation>
     </message>
+    <message>
+        <source>датчик отказывает в чтении (код исключения %1)</source>
+        <translation>the detector refuses the read (exception code %1)</translation>
+    </message>
+    <message>
+        <source>ответы искажены: помехи на линии или два устройства с одним адресом</source>
+        <translation>the answers are garbled: noise on the line, or two devices at one address</translation>
+    </message>
+    <message>
+        <source>порт не работает: %1</source>
+        <translation>the port does not work: %1</translation>
+    </message>
+    <message>
+        <source>нет ответа: проверьте адрес, подключение линий A/B и питание датчика</source>
+        <translation>no answer: check the address, the A/B wiring and the detector&apos;s power</translation>
+    </message>
+    <message>
+        <source>Опрос датчика с адресом %1 не удался три раза подряд, связь прекращена: %2.</source>
+        <translation>Polling the detector at address %1 failed three times in a row, the connection is ended: %2.</translation>
+    </message>
+    <message>
+        <source>Ожидание ответа датчика с адресом %1</source>
+        <translation>Waiting for the detector at address %1 to answer</translation>
+    </message>
 </context>
 </TS>

@@ -50,14 +50,17 @@ void DetectorSession::tick()
         showLiveValues(input);
     } else {
         ++failedPolls;
+        lastFailedPoll = modbus.lastOutcome();
     }
 
     if (takeRequest(conn.reqGasTable))
         showGasTable(polled ? input : QVector<quint16>());
 
     emit tickPolled();
-    if (failedPolls >= kPollsBeforeGivingUp)
-        closeConnection();
+    if (failedPolls < kPollsBeforeGivingUp)
+        return;
+    emit gaveUp(lastFailedPoll);
+    closeConnection();
 }
 
 bool DetectorSession::longTickAhead() const

@@ -133,6 +133,8 @@ signals:
     void tickPolled();
     void leftBehind(qint64 serial, const LeftInDetector &kept);
     void leftBehindMet(qint64 serial, const LeftInDetector &undone, const LeftInDetectors &others);
+    // Three polls in a row failed, the last one so: the connection ends.
+    void gaveUp(const ExchangeOutcome &lastPoll);
     void connectionClosed();
 
 private:
@@ -184,6 +186,7 @@ private:
     ConnectionState conn;
     LeftInDetectors leftInDetectors;
     int failedPolls = 0;
+    ExchangeOutcome lastFailedPoll;
 
     quint16 inputAll[128] = {};   // last full input block (112 words used)
     quint16 regHold[256] = {};    // parameter block; words 0..179 are the device's

@@ -102,6 +102,7 @@ private:
     // status line (mainwindow_notices.cpp)
     void tell(const QString &text);
     void tellNotice(const SessionNotice &notice);
+    void tellGaveUp(const ExchangeOutcome &lastPoll);
     void tellLeftBehind(qint64 serial, const LeftInDetector &kept);
     void tellLeftBehindMet(qint64 serial, const LeftInDetector &undone, const LeftInDetectors &others);
     // parameter editing (mainwindow_editing.cpp)
@@ -142,6 +143,9 @@ private:
     // The user has been told that the calibration journal cannot be written,
     // on this connection.
     bool journalWarned = false;
+
+    // The status line's text until this connection's first answer.
+    QString waitingText;
 
     QVector<QString> unitNames;
     QColor accent;

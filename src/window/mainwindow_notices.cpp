@@ -66,6 +66,33 @@ void MainWindow::tellNotice(const SessionNotice &notice)
     }
 }
 
+// Why the window stopped polling: a detector that refuses is there, garbled
+// answers point to the line, silence to the address or the wiring.
+void MainWindow::tellGaveUp(const ExchangeOutcome &lastPoll)
+{
+    QString why;
+    switch (lastPoll.kind()) {
+    case ExchangeOutcome::Kind::Refused:
+        why = tr("датчик отказывает в чтении (код исключения %1)").arg(lastPoll.exceptionCode());
+        break;
+    case ExchangeOutcome::Kind::Garbled:
+    case ExchangeOutcome::Kind::Foreign:
+    case ExchangeOutcome::Kind::NotConfirmed:
+        why = tr("ответы искажены: помехи на линии или два устройства с одним адресом");
+        break;
+    case ExchangeOutcome::Kind::NotSent:
+    case ExchangeOutcome::Kind::PortError:
+        why = tr("порт не работает: %1").arg(lastPoll.text());
+        break;
+    default:
+        why = tr("нет ответа: проверьте адрес, подключение линий A/B и питание датчика");
+        break;
+    }
+    tell(tr("Опрос датчика с адресом %1 не удался три раза подряд, связь прекращена: %2.")
+             .arg(session.connection().slaveAddress)
+             .arg(why));
+}
+
 // A connection ended while the detector was held in a temporary state.
 void MainWindow::tellLeftBehind(qint64 serial, const LeftInDetector &kept)
 {

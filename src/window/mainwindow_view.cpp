@@ -1,6 +1,8 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include <QStatusBar>
+
 #include "customplotwidget.h"
 #include "parametertable.h"
 #include "registermodel.h"
@@ -29,6 +31,7 @@ void MainWindow::connectSession()
     connect(&session, &DetectorSession::leftBehindMet, this, &MainWindow::tellLeftBehindMet);
     connect(&session, &DetectorSession::addressMoved, this, [this](quint8 address) { ui->sbMB_Adr->setValue(address); });
     connect(&session, &DetectorSession::tickPolled, this, &MainWindow::writeEndedRecords);
+    connect(&session, &DetectorSession::gaveUp, this, &MainWindow::tellGaveUp);
     connect(&session, &DetectorSession::connectionClosed, this, &MainWindow::connectionClosed);
 }
 
@@ -53,6 +56,8 @@ double MainWindow::testCurrent() const
 
 void MainWindow::showPolled(const QVector<quint16> &input)
 {
+    if (statusBar()->currentMessage() == waitingText)
+        tell(QString());
     ui->VersionFW->setText(firmwareVersionText(input[FirmwareMajorMinorWord], input[FirmwareBuildWord]));
     ui->status->setText(statusText(input[StatusWord]));
     showModeButtons();
@@ -99,12 +104,17 @@ void MainWindow::showGasNames(const QString &target, const QString &main)
 }
 
 // A new connection may lead to another detector: nothing the window shows
-// of the last one counts for it, not the concentration, not the gas names.
+// of the last one counts for it, not its identity, its reading, its gas
+// names or the current tab's last step. Only the gas tab keeps its text: a
+// calibration cut by the lost connection stays told until the next begins.
 void MainWindow::forgetDetector()
 {
     showNoConcentration();
-    ui->gaz_c->clear();
-    ui->gaz_osn->clear();
+    for (QLineEdit *field : {ui->gaz_c, ui->gaz_osn, ui->VersionFW, ui->SerialNumDev, ui->TypeDev, ui->unit,
+                          ui->status, ui->calib_iout_stat})
+        field->clear();
+    waitingText = tr("Ожидание ответа датчика с адресом %1").arg(session.connection().slaveAddress);
+    tell(waitingText);
     journalWarned = false;
     showPhases();
 }
