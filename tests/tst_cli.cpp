@@ -166,6 +166,9 @@ void TestCli::writeSettings_data()
                                                     << "-";
     QTest::newRow("through an echoing adapter") << "echo persist" << "" << "7:0x80fa" << QStringList() << false << 0
                                                 << "7:0x80fa";
+    // Working mode is asked for again after a refusal.
+    QTest::newRow("working mode refused once") << "exception fc=06 addr=3" << "" << "7:0x80fa" << QStringList()
+                                               << false << 0 << "7:0x80fa";
     QTest::newRow("a word of the second half not taken")
         << "ignore=150 persist" << "the read-back differs at words 150 (wrote 4660, read 0)" << "150:0x1234"
         << QStringList() << false << 3 << "150:0x1234";
@@ -286,6 +289,12 @@ void TestCli::scanFindsMovedDetector()
     QCOMPARE(run.out, QStringList{"37: TRIVAN, serial number 4242"});
     // 247 addresses in well under a minute: under 0.2 s a silent address.
     QVERIFY2(elapsed < 40 * 200, qPrintable(QString("40 addresses took %1 ms").arg(elapsed)));
+
+    // A refusal is an answer: something is at that address.
+    QVERIFY2(sim.command("fault exception=2 persist"), qPrintable(sim.errorText()));
+    const CliRun refused = runCli({"--port", sim.portPath(), "scan", "--from", "36", "--to", "38"});
+    QCOMPARE(refused.exitCode, 0);
+    QCOMPARE(refused.out, QStringList{"37: answers with exception 02 (illegal data address)"});
 }
 
 // Each row: the edits of the first file, or DETECTOR for the detector itself,
