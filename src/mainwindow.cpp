@@ -26,6 +26,10 @@ MainWindow::MainWindow(QWidget *parent)
 
     fillPortList();
 
+    // A first start, or a saved tab that is no page, begins where a
+    // connection begins, at the address of a new detector.
+    ui->tabWidget->setCurrentIndex(0);
+    ui->sbMB_Adr->setValue(1);
     if (FileLoad()) {
         ui->cComPort->setCurrentIndex(save.portIndex);
         ui->tabWidget->setCurrentIndex(save.tabIndex);
