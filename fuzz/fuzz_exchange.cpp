@@ -209,7 +209,7 @@ void readRightAfterTakesNoTrailingBytes(Line &line, const PtyReply &reply)
 void followingReadKeepsInStep(Line &line, const QByteArray &first)
 {
     const QByteArray answer = ownWordsAnswer();
-    const bool inDoubt = line.master.lastFailure() == "no answer" && answerAtHead(first, answer) > 0;
+    const bool inDoubt = line.master.lastOutcome().kind() == ExchangeOutcome::Kind::NoAnswer && answerAtHead(first, answer) > 0;
     QVector<quint16> words;
     line.master.setReadTimeout(0);   // the usual wait: an answer that comes is not missed
     {
@@ -279,7 +279,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::fprintf(stderr, "exchange took %lld ms, time-out %d ms\n", static_cast<long long>(elapsed),
                          answerMs);
         FUZZ_CHECK(elapsed <= bound);
-        if (master.lastFailure().isEmpty()) {
+        if (master.lastOutcome().taken()) {
             readRightAfterTakesNoTrailingBytes(*line, reply);
             last = ownWordsRequest();
         }

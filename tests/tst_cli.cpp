@@ -6,6 +6,9 @@
 
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -94,6 +97,26 @@ QMap<int, quint16> writtenWords(const QVector<SimRequest> &requests)
     return words;
 }
 
+// A line of five detectors on one port: two at address 5, whose answers
+// collide, and one at 7 that answers only after some 300 ms.
+const QStringList lineOfDetectors = steady + QStringList{
+    "--detector", "address=1,serial=1001",
+    "--detector", "address=2,serial=1002,unit=ppm,decimals=2,concentration=7",
+    "--detector", "address=5,serial=1005",
+    "--detector", "address=5,serial=2005",
+    "--detector", "address=7,serial=1007,fault=delay 290 persist"};
+
+// "1.failure.kind" in a document: array indexes and object keys.
+QJsonValue at(QJsonValue value, const QString &path)
+{
+    for (const QString &step : path.split('.')) {
+        bool index = false;
+        const int i = step.toInt(&index);
+        value = index ? value.toArray().at(i) : value.toObject().value(step);
+    }
+    return value;
+}
+
 } // namespace
 
 class TestCli : public QObject
@@ -112,6 +135,10 @@ private slots:
     void journal();
     void failures_data();
     void failures();
+    void line_data();
+    void line();
+    void json_data();
+    void json();
 };
 
 void TestCli::info()
@@ -154,16 +181,20 @@ void TestCli::writeSettings_data()
     // serial 20240117 = 0x0134:0xD6F5, threshold 1 at 10.0 (word 7 = 100).
     QTest::newRow("one word reaches the detector") << "" << "" << "7:0x80fa" << QStringList() << false << 0
                                                    << "7:0x80fa";
-    QTest::newRow("identity kept without --all") << "" << "" << "1:0x0142 2:55 4:0x8130 20:0 21:7" << QStringList()
-                                                 << false << 0 << "1:0x0142 2:1 4:0x4130 20:0x0134 21:0xd6f5";
+    QTest::newRow("another detector's file lends its settings only")
+        << "" << "" << "1:0x0142 2:55 4:0x8130 7:0x80fa 20:0 21:7 22:7" << QStringList() << false << 0
+        << "1:0x0100 2:1 4:0x4130 7:0x80fa 20:0x0134 21:0xd6f5 22:2024";
+    QTest::newRow("another device type refused")
+        << "" << "is from a TRIVAN, the detector is a VELOR: nothing was written" << "0:0x2000 20:0 21:7"
+        << QStringList() << false << 2 << "-";
     QTest::newRow("identity written with --all") << "" << "" << "2:55 4:0x8130 20:0 21:7" << QStringList{"--all"}
                                                  << false << 0 << "2:55 4:0x8130 20:0 21:7";
     QTest::newRow("command register and mode as the window sends them")
         << "" << "" << "3:0x0001 12:0x185d" << QStringList{"--all"} << false << 0 << "3:0x0081 12:0";
     QTest::newRow("service mode stays") << "" << "" << "3:0 7:0x80fa" << QStringList() << true << 0
                                         << "3:0x0080 7:0x80fa";
-    QTest::newRow("--all never moves the detector") << "" << "" << "1:0x0500" << QStringList{"--all"} << false << 2
-                                                    << "-";
+    QTest::newRow("--all never moves the detector") << "" << "" << "1:0x0500" << QStringList{"--all"} << false << 0
+                                                    << "1:0x0100";
     QTest::newRow("through an echoing adapter") << "echo persist" << "" << "7:0x80fa" << QStringList() << false << 0
                                                 << "7:0x80fa";
     // Working mode is asked for again after a refusal.
@@ -282,12 +313,12 @@ void TestCli::scanFindsMovedDetector()
              qPrintable(sim.errorText()));
     QElapsedTimer clock;
     clock.start();
-    const CliRun run = runCli({"--port", sim.portPath(), "scan", "--to", "40"});
+    const CliRun run = runCli({"--port", sim.portPath(), "scan", "--to", "40", "--quick"});
     const qint64 elapsed = clock.elapsed();
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
-    QCOMPARE(run.out, QStringList{"37: TRIVAN, serial number 4242"});
-    // 247 addresses in well under a minute: under 0.2 s a silent address.
+    QCOMPARE(run.out, QStringList{"37: TRIVAN, serial number 4242, %НКПР, gas CH4 / C3H8, firmware 1.2.37"});
+    // --quick: 247 addresses in well under a minute, under 0.2 s a silent address.
     QVERIFY2(elapsed < 40 * 200, qPrintable(QString("40 addresses took %1 ms").arg(elapsed)));
 
     // A refusal is an answer: something is at that address.
@@ -512,6 +543,140 @@ void TestCli::failures()
     QVERIFY(!QFileInfo(fifo).isFile());
     for (const SimRequest &r : sim.requests())
         QVERIFY2(r.isRead(), qPrintable("wrote after a failure: " + r.line));
+}
+
+// Each row: the arguments on the line of detectors (DIR: a folder that holds
+// line-1-1001.bin and line-2-1002.bin, read from detectors 1 and 2 with one
+// read-settings first), the exit status, standard output (lines joined by
+// "|", blanks simplified, each time stamp as TIME), a part of standard error
+// and whether anything may be written.
+void TestCli::line_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+    QTest::addColumn<bool>("writes");
+
+    const QString gases = "CH4 C3H8";
+    QTest::newRow("info on a list, one silent")
+        << QStringList{"--address", "1,2,3", "info"} << 1
+        << "address device type serial number firmware version unit decimals concentration status target gas main gas"
+           "|1 VELOR 1001 1.2.37 %НКПР 1 2.0 Измерение " + gases + "|2 VELOR 1002 1.2.37 ppm 2 7.00 Измерение " + gases
+        << "address 3 on PORT: no answer to the read of the parameter block" << false;
+    QTest::newRow("scan identifies, names a collision, waits for a slow detector")
+        << QStringList{"scan", "--to", "8"} << 0
+        << "1: VELOR, serial number 1001, %НКПР, gas CH4 / C3H8, firmware 1.2.37"
+           "|2: VELOR, serial number 1002, ppm, gas CH4 / C3H8, firmware 1.2.37"
+           "|5: garbled answers (two devices at one address, or noise)"
+           "|7: VELOR, serial number 1007, %НКПР, gas CH4 / C3H8, firmware 1.2.37"
+        << "" << false;
+    QTest::newRow("a quick scan keeps today's pace")
+        << QStringList{"scan", "--from", "2", "--to", "8", "--quick"} << 0
+        << "2: VELOR, serial number 1002, ppm, gas CH4 / C3H8, firmware 1.2.37"
+           "|5: garbled answers (two devices at one address, or noise)"
+        << "" << false;
+    QTest::newRow("monitor round-robin, the silent one not polled")
+        << QStringList{"--address", "1,2,3", "monitor", "--count", "2", "--interval", "0.1"} << 1
+        << "TIME 1 1001 2.0 %НКПР Измерение|TIME 2 1002 7.00 ppm Измерение"
+           "|TIME 1 1001 2.0 %НКПР Измерение|TIME 2 1002 7.00 ppm Измерение"
+        << "address 3 on PORT: no answer to the read of the parameter block" << false;
+    QTest::newRow("one file to many: its own restored, another unit refused, a collision failed")
+        << QStringList{"--address", "1,2,5", "write-settings", "DIR/line-1-1001.bin"} << 1
+        << "DIR/line-1-1001.bin written to address 1 and read back"
+           "|DIR/line-1-1001.bin now held by address 1; not by address 2 and 5"
+        << "address 2: DIR/line-1-1001.bin holds its levels in %НКПР, the detector measures in ppm" << true;
+    QTest::newRow("set-address refused where two answer")
+        << QStringList{"set-address", "5"} << 1 << ""
+        << "address 1 on PORT: something answers at address 5 already" << false;
+    QTest::newRow("set-address to a free address, confirmed")
+        << QStringList{"set-address", "9"} << 0 << "serial number 1001: address 1 -> 9, confirmed" << "" << true;
+    QTest::newRow("an address list that runs backwards")
+        << QStringList{"--address", "1,4-3", "info"} << 2 << "" << "--address range 4-3 runs backwards" << false;
+}
+
+void TestCli::line()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, out);
+    QFETCH(QString, err);
+    QFETCH(bool, writes);
+
+    SimulatorProcess sim;
+    QVERIFY2(sim.launch(lineOfDetectors), qPrintable(sim.errorText()));
+    QTemporaryDir dir;
+    const CliRun read = runCli({"--port", sim.portPath(), "--address", "1,2", "read-settings",
+                                dir.filePath("line-{address}-{serial}.bin")});
+    QCOMPARE(read.exitCode, 0);
+    QCOMPARE(contentOf(dir.filePath("line-2-1002.bin")).size(), 512);
+    sim.clearRequests();
+
+    arguments.replaceInStrings("DIR", dir.path());
+    const CliRun run = runCli(QStringList{"--port", sim.portPath()} + arguments);
+    QStringList lines;
+    for (const QString &line : run.out)
+        lines << QString(line).replace(QRegularExpression("^\\S+T\\S+"), "TIME").simplified();
+    QCOMPARE(lines.join('|'), out.replace("DIR", dir.path()));
+    QVERIFY2(run.err.contains(err.replace("PORT", sim.portPath()).replace("DIR", dir.path())), qPrintable(run.err));
+    QCOMPARE(run.exitCode, exitCode);
+    if (!writes) {
+        for (const SimRequest &r : sim.requests())
+            QVERIFY2(r.isRead(), qPrintable("wrote: " + r.line));
+    }
+}
+
+// Each row: the arguments on the line of detectors and what the output,
+// parsed as JSON, must hold: PATH=VALUE with PATH as for at(). Output of
+// several lines is one document a line, taken as an array.
+void TestCli::json_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("holds");
+
+    QTest::newRow("info, values as numbers, the status word with its bits")
+        << QStringList{"--address", "1,2", "info", "--json"}
+        << QStringList{"0.serialNumber=1001", "1.unit=ppm", "1.concentration=7", "1.decimals=2", "1.status.word=0",
+                       "1.status.text=Измерение", "1.targetGas=CH4"};
+    QTest::newRow("info, a silent detector's failure")
+        << QStringList{"--address", "3", "info", "--json"}
+        << QStringList{"address=3", "failure.kind=no-answer", "failure.message=no answer to the read of the parameter block"};
+    QTest::newRow("scan, a collision garbled")
+        << QStringList{"scan", "--to", "6", "--json"}
+        << QStringList{"0.address=1", "1.serialNumber=1002", "2.address=5", "2.failure.kind=garbled"};
+    QTest::newRow("monitor, one object a poll")
+        << QStringList{"--address", "1,2", "monitor", "--count", "1", "--json"}
+        << QStringList{"0.address=1", "0.concentration=2", "1.serialNumber=1002", "1.unit=ppm", "1.status.word=0"};
+    QTest::newRow("diff-settings")
+        << QStringList{"--address", "1", "diff-settings", "DIR/line-2-1002.bin", "--json"}
+        << QStringList{"address=1", "differences.0.parameter=unit", "differences.0.detector=%НКПР"};
+}
+
+void TestCli::json()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, holds);
+
+    SimulatorProcess sim;
+    QVERIFY2(sim.launch(lineOfDetectors), qPrintable(sim.errorText()));
+    QTemporaryDir dir;
+    QCOMPARE(runCli({"--port", sim.portPath(), "--address", "2", "read-settings", dir.filePath("line-2-1002.bin")})
+                 .exitCode,
+             0);
+    const CliRun run = runCli(QStringList{"--port", sim.portPath()} + arguments.replaceInStrings("DIR", dir.path()));
+    QVERIFY2(!run.out.isEmpty(), qPrintable(run.err));
+    QJsonArray lines;
+    for (const QString &line : run.out) {
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(line.toUtf8(), &error);
+        QVERIFY2(error.error == QJsonParseError::NoError, qPrintable(error.errorString() + ": " + line));
+        lines << (document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object()));
+    }
+    const QJsonValue document = lines.size() == 1 ? lines.first() : QJsonValue(lines);
+    for (const QString &hold : holds) {
+        const QString path = hold.section('=', 0, 0), value = hold.section('=', 1);
+        QCOMPARE(at(document, path).toVariant().toString(), value);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCli)

@@ -167,18 +167,18 @@ void TestModbusOperations::singleRegisterWrites_data()
     QTest::addColumn<int>("address");
     QTest::addColumn<int>("value");
 
-    QTest::newRow("setServiceMode") << Operation(&ModbusOperations::setServiceMode) << 3 << 0x0080;
-    QTest::newRow("setWorkingMode") << Operation(&ModbusOperations::setWorkingMode) << 3 << 0x0000;
-    QTest::newRow("setCalibZero") << Operation(&ModbusOperations::setCalibZero) << 12 << 0x185D;
-    QTest::newRow("CalibrSave") << Operation(&ModbusOperations::CalibrSave) << 12 << 0x7294;
-    QTest::newRow("IoutCalib_4maStart") << Operation(&ModbusOperations::IoutCalib_4maStart) << 12 << 0x5530;
-    QTest::newRow("IoutCalib_20maStart") << Operation(&ModbusOperations::IoutCalib_20maStart) << 12 << 0x55C3;
-    QTest::newRow("IoutTestStart") << Operation(&ModbusOperations::IoutTestStart) << 12 << 0x3535;
-    QTest::newRow("IoutTestStop") << Operation(&ModbusOperations::IoutTestStop) << 12 << 0x0000;
+    QTest::newRow("setServiceMode") << Operation([](ModbusOperations &o) { return o.setServiceMode().taken(); }) << 3 << 0x0080;
+    QTest::newRow("setWorkingMode") << Operation([](ModbusOperations &o) { return o.setWorkingMode().taken(); }) << 3 << 0x0000;
+    QTest::newRow("setCalibZero") << Operation([](ModbusOperations &o) { return o.setCalibZero().taken(); }) << 12 << 0x185D;
+    QTest::newRow("CalibrSave") << Operation([](ModbusOperations &o) { return o.CalibrSave().taken(); }) << 12 << 0x7294;
+    QTest::newRow("IoutCalib_4maStart") << Operation([](ModbusOperations &o) { return o.IoutCalib_4maStart().taken(); }) << 12 << 0x5530;
+    QTest::newRow("IoutCalib_20maStart") << Operation([](ModbusOperations &o) { return o.IoutCalib_20maStart().taken(); }) << 12 << 0x55C3;
+    QTest::newRow("IoutTestStart") << Operation([](ModbusOperations &o) { return o.IoutTestStart().taken(); }) << 12 << 0x3535;
+    QTest::newRow("IoutTestStop") << Operation([](ModbusOperations &o) { return o.IoutTestStop().taken(); }) << 12 << 0x0000;
     QTest::newRow("IoutCalibValueSet 4 mA")
-        << Operation([](ModbusOperations &o) { return o.IoutCalibValueSet(400); }) << 17 << 400;
+        << Operation([](ModbusOperations &o) { return o.IoutCalibValueSet(400).taken(); }) << 17 << 400;
     QTest::newRow("IoutCalibValueSet 20 mA")
-        << Operation([](ModbusOperations &o) { return o.IoutCalibValueSet(2000); }) << 17 << 2000;
+        << Operation([](ModbusOperations &o) { return o.IoutCalibValueSet(2000).taken(); }) << 17 << 2000;
 }
 
 void TestModbusOperations::singleRegisterWrites()
@@ -303,7 +303,7 @@ void TestModbusOperations::holdingWriteSecondHalfOnlyAfterFirst()
     if (afterMixed)
         QVERIFY(!device.operations.writeHOLDregs(block) && device.operations.blockWriteMixed());
 
-    QCOMPARE(device.operations.writeHOLDregs(block), success);
+    QCOMPARE(device.operations.writeHOLDregs(block).taken(), success);
     QCOMPARE(device.operations.blockWriteMixed(), mixed);
     const QVector<QByteArray> sent = responder.requests().mid(afterMixed ? 2 : 0);
     QCOMPARE(sent.size(), requests);
@@ -360,7 +360,7 @@ void TestModbusOperations::calibCommandOnlyAfterItsValue()
     PtyResponder responder(pty, {PtyReply::after(2, valueAnswers ? echo(value) : refusal(0x06)),
                                  PtyReply::after(2, commandAnswers ? echo(command) : refusal(0x06))});
 
-    QCOMPARE(device.operations.setCalibValue(0x0102), success);
+    QCOMPARE(device.operations.setCalibValue(0x0102).taken(), success);
     const QVector<QByteArray> sent = commandSent ? QVector<QByteArray>{value, command} : QVector<QByteArray>{value};
     QCOMPARE(responder.requests(), sent);
 }

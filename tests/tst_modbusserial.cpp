@@ -152,9 +152,9 @@ void TestModbusSerial::noAnswer_data()
                                    << 360 << "Неверный формат ответа";
     QTest::newRow("read 64 words") << Exchange([](Modbus &m) { return !m.readInputRegisters(0x180, 64).isEmpty(); })
                                    << 328 << "Неверный формат ответа";
-    QTest::newRow("write one") << Exchange([](Modbus &m) { return m.writeSingleHoldingRegister(3, 0x80); })
+    QTest::newRow("write one") << Exchange([](Modbus &m) { return m.writeSingleHoldingRegister(3, 0x80).taken(); })
                                << 240 << "Проверка CRC не пройдена:";
-    QTest::newRow("write 96 words") << Exchange([](Modbus &m) { return m.writeHoldingRegisters(0, pattern(1, 96)); })
+    QTest::newRow("write 96 words") << Exchange([](Modbus &m) { return m.writeHoldingRegisters(0, pattern(1, 96)).taken(); })
                                     << 392 << "Проверка CRC не пройдена:";
 }
 
@@ -326,7 +326,7 @@ void TestModbusSerial::lineKeptInStep()
             result = words.isEmpty() ? QString() : QString::number(words.first(), 16);
         }
         if (result.isEmpty())
-            result = master.modbus.lastFailure().startsWith("not sent") ? "unsent" : "-";
+            result = master.modbus.lastOutcome().notSent() ? "unsent" : "-";
         got << result;
     }
     QCOMPARE(got.join(' '), results);
@@ -359,9 +359,9 @@ void TestModbusSerial::portNotOpen_data()
                                   << QStringList{"Serial port not open", "Неверный формат ответа"};
     QTest::newRow("read input") << Exchange([](Modbus &m) { return !m.readInputRegisters(0x100, 80).isEmpty(); })
                                 << QStringList{"Serial port not open", "Неверный формат ответа"};
-    QTest::newRow("write one") << Exchange([](Modbus &m) { return m.writeSingleHoldingRegister(12, 0); })
+    QTest::newRow("write one") << Exchange([](Modbus &m) { return m.writeSingleHoldingRegister(12, 0).taken(); })
                                << QStringList{"Serial port not open", "Проверка CRC не пройдена:"};
-    QTest::newRow("write several") << Exchange([](Modbus &m) { return m.writeHoldingRegisters(0, {1, 2}); })
+    QTest::newRow("write several") << Exchange([](Modbus &m) { return m.writeHoldingRegisters(0, {1, 2}).taken(); })
                                    << QStringList{"Serial port not open", "Проверка CRC не пройдена:"};
 }
 
@@ -389,7 +389,7 @@ void TestModbusSerial::writeStalls_data()
 
     QTest::newRow("read") << Exchange([](Modbus &m) { return !m.readInputRegisters(0x100, 80).isEmpty(); })
                           << QStringList{"Write timeout", "Неверный формат ответа"};
-    QTest::newRow("write") << Exchange([](Modbus &m) { return m.writeSingleHoldingRegister(3, 0); })
+    QTest::newRow("write") << Exchange([](Modbus &m) { return m.writeSingleHoldingRegister(3, 0).taken(); })
                            << QStringList{"Write timeout", "Проверка CRC не пройдена:"};
 }
 
@@ -529,9 +529,9 @@ void TestModbusSerial::libmodbusRefusesIllegalAddress_data()
     QTest::newRow("read input past the map")
         << Exchange([](Modbus &m) { return !m.readInputRegisters(640, 1).isEmpty(); }) << "Ответ слишком короткий";
     QTest::newRow("write one past the map")
-        << Exchange([](Modbus &m) { return m.writeSingleHoldingRegister(180, 1); }) << "Modbus exception 02 (illegal data address)";
+        << Exchange([](Modbus &m) { return m.writeSingleHoldingRegister(180, 1).taken(); }) << "Modbus exception 02 (illegal data address)";
     QTest::newRow("write several across the end")
-        << Exchange([](Modbus &m) { return m.writeHoldingRegisters(170, pattern(1, 20)); })
+        << Exchange([](Modbus &m) { return m.writeHoldingRegisters(170, pattern(1, 20)).taken(); })
         << "Modbus exception 02 (illegal data address)";
 }
 

@@ -7,6 +7,7 @@
 #include "customplotwidget.h"
 #include "dialogs.h"
 #include "simwindow.h"
+#include "wirelog.h"
 
 // The poll tick against the simulated detector: what goes on the line, in
 // which order, and what the window makes of the answers.
@@ -45,43 +46,6 @@ constexpr bool kSanitized = true;
 #else
 constexpr bool kSanitized = false;
 #endif
-
-// One request as "fc address count" for reads and block writes, and
-// "06 address=value" for single writes, so that a failed comparison shows
-// the whole sequence readably.
-QString describe(const SimRequest &r)
-{
-    const QString fc = QString("%1").arg(r.function, 2, 16, QChar('0'));
-    if (r.function == 0x06)
-        return QString("%1 %2=%3").arg(fc).arg(r.address).arg(r.values.value(0));
-    return QString("%1 %2 %3").arg(fc).arg(r.address).arg(r.count);
-}
-
-QStringList described(const QVector<SimRequest> &requests)
-{
-    QStringList lines;
-    for (const SimRequest &r : requests)
-        lines << describe(r);
-    return lines;
-}
-
-QString single(int address, int value)
-{
-    return QString("06 %1=%2").arg(address).arg(value);
-}
-
-const QStringList kReload = {"03 0 96", "03 96 84", "04 256 112"};
-const QStringList kWrite = {"10 0 96", "10 96 84"};
-const QString kPoll = "04 256 80";
-const QStringList kGasTable = {"04 384 64", "04 448 64", "04 512 64", "04 576 64"};
-
-// The requests logged once `count` of them have come (or what came by the
-// deadline, which then fails the comparison).
-QStringList logged(SimulatorProcess &sim, int count)
-{
-    sim.waitForRequests(count);
-    return described(sim.requests());
-}
 
 QCPGraph *line(SimWindow &w)
 {
@@ -471,17 +435,18 @@ void TestPolling::spanValueMustFitItsRegister()
     const quint16 wordBefore = w.probe->regHold()[13];
     w.ui->CalibrValue->setMaximum(100.0);   // the decode bounds it to what fits
     w.ui->CalibrValue->setValue(value);
-    w.probe->reqSpanValue() = true;
+    w.probe->session().startSpanCalibration();
+    w.probe->session().sendSpanCalibration();
     w.probe->tick();
 
     if (sent < 0) {
-        QCOMPARE(logged(w.sim, 1), QStringList{kPoll});
+        QCOMPARE(logged(w.sim, 2), QStringList({single(3, 0x80), kPoll}));
         QCOMPARE(w.ui->calib_stat->text(), QString("Калибровочная концентрация вне диапазона"));
         QCOMPARE(w.probe->regHold()[13], wordBefore);
         QCOMPARE(w.probe->calibState(), 0);
     } else {
-        QCOMPARE(logged(w.sim, 4),
-                 QStringList({single(13, sent), single(12, 0x64C4), single(12, 0x7294), kPoll}));
+        QCOMPARE(logged(w.sim, 5), QStringList({single(3, 0x80), single(13, sent), single(12, 0x64C4),
+                                                single(12, 0x7294), kPoll}));
         QCOMPARE(int(w.probe->regHold()[13]), sent);
         QCOMPARE(w.probe->calibState(), 2);
     }

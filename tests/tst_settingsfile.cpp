@@ -8,6 +8,8 @@
 #include "inifile.h"
 #include "mainwindowprobe.h"
 #include "settingsfile.h"
+#include "registermodel.h"
+#include "settingstransfer.h"
 #include "testsupport.h"
 #include "windowonsimulator.h"
 
@@ -81,6 +83,14 @@ Block stored(MainWindowProbe &probe)
 {
     Block block;
     std::copy(probe.regHold(), probe.regHold() + 256, block.begin());
+    return block;
+}
+
+// "7:0x80fa 20:0" laid on a block.
+Block edited(Block block, const QString &edits)
+{
+    for (const QString &item : edits.split(' ', Qt::SkipEmptyParts))
+        block[item.section(':', 0, 0).toInt()] = quint16(item.section(':', 1).toUInt(nullptr, 0));
     return block;
 }
 
@@ -173,6 +183,8 @@ private slots:
     void importKeepsTheDetectorsScale_data();
     void importKeepsTheDetectorsScale();
     void importedBlockGoesToAnUnreadDetector();
+    void transferKeepsIdentity_data();
+    void transferKeepsIdentity();
 };
 
 void TestSettingsFile::encodeLeastSignificantByteFirst()
@@ -618,6 +630,81 @@ void TestSettingsFile::importedBlockGoesToAnUnreadDetector()
     QCOMPARE(rig.sim.holding(4).value(0), quint16(file[4]));
     rig.tick();
     QCOMPARE(rig.ui->lcdValue->value(), 20.0);
+}
+
+// Each row: the file as edits of the detector's own block (deviceBlock:
+// serial number 65538, one decimal, unit 0, VELOR, address 33), whether a
+// full restore is asked for, the kind and refusal that must come out, and
+// the words the block to write must hold (none when refused), with the
+// parameters that had to be rounded.
+void TestSettingsFile::transferKeepsIdentity_data()
+{
+    using namespace RegisterModel;
+    QTest::addColumn<QString>("fileEdits");
+    QTest::addColumn<bool>("full");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<int>("refusal");
+    QTest::addColumn<QString>("words");
+    QTest::addColumn<QStringList>("rounded");
+
+    const int restore = int(TransferKind::Restore), lend = int(TransferKind::SettingsOnly);
+    const int full = int(TransferKind::FullRestore), refused = int(TransferKind::Refused);
+    const int none = int(TransferRefusal::None);
+    const QString otherSerial = " 20:0 21:7";
+    QTest::newRow("its own file restores all but the address and command")
+        << "1:0x0542 2:9 3:1 7:150 12:0x185d 14:120 22:7" << false << restore << none
+        << "1:0x2142 2:9 3:1 7:150 12:0 14:120 22:7" << QStringList();
+    QTest::newRow("another's file lends its settings only")
+        << "1:0x0500 2:9 3:1 4:0x8100 7:150 12:0x185d 13:300 14:120 16:301 22:7 32:0x4f43 33:0" + otherSerial
+        << false << lend << none
+        << "1:0x2100 2:0x15 3:0 4:0x4100 7:150 12:0 13:500 14:55 16:301 20:1 21:2 22:0 32:0x4843 33:0x34"
+        << QStringList();
+    QTest::newRow("another decimal count is converted to the detector's")
+        << "4:0x4200 6:10000 7:0x89c4 8:4005 9:0x1e14 18:50 113:10000 114:0 126:9000 127:150" + otherSerial << false
+        << lend << none << "4:0x4100 6:1000 8:401 9:0x0302 18:5 113:1000 126:900 127:15"
+        << QStringList{"threshold 2 level"};
+    QTest::newRow("fewer decimals in the file are multiplied out")
+        << "4:0x4000 6:100 7:0x8019 8:40 9:0x0302 18:1 113:100 126:90 127:2" + otherSerial << false << lend << none
+        << "4:0x4100 6:1000 8:400 9:0x1e14 18:10 113:1000 126:900 127:20" << QStringList();
+    QTest::newRow("a value the detector's decimal count cannot hold")
+        << "4:0x4000 6:7000" + otherSerial << false << refused << int(TransferRefusal::DoesNotFit) << ""
+        << QStringList();
+    QTest::newRow("another device type") << "0:0x2000" + otherSerial << false << refused
+                                         << int(TransferRefusal::DeviceType) << "" << QStringList();
+    QTest::newRow("its own file of another unit") << "4:0x4130" << false << refused << int(TransferRefusal::Unit)
+                                                  << "" << QStringList();
+    QTest::newRow("a full restore onto another detector keeps only its address")
+        << "0:0x2000 1:0x0500 4:0x4232 22:7" + otherSerial << true << full << none
+        << "0:0x2000 1:0x2100 4:0x4232 20:0 21:7 22:7" << QStringList();
+}
+
+void TestSettingsFile::transferKeepsIdentity()
+{
+    using namespace RegisterModel;
+    QFETCH(QString, fileEdits);
+    QFETCH(bool, full);
+    QFETCH(int, kind);
+    QFETCH(int, refusal);
+    QFETCH(QString, words);
+    QFETCH(QStringList, rounded);
+
+    const Block own = deviceBlock();
+    const Block file = edited(own, fileEdits);
+    const QVector<quint16> detector(own.begin(), own.begin() + kDeviceWords);
+    const SettingsTransfer transfer = transferSettings(file.data(), detector, full);
+    QCOMPARE(int(transfer.kind), kind);
+    QCOMPARE(int(transfer.refusal), refusal);
+    QCOMPARE(transfer.rounded, rounded);
+    if (kind == int(TransferKind::Refused)) {
+        QVERIFY(transfer.block.isEmpty());
+        return;
+    }
+    QCOMPARE(transfer.block.size(), kDeviceWords);
+    // Every word is the detector's unless the row names it.
+    const Block expected = edited(own, words);
+    for (int word = 0; word < kDeviceWords; ++word)
+        QVERIFY2(transfer.block[word] == expected[word],
+                 qPrintable(QString("word %1: %2, expected %3").arg(word).arg(transfer.block[word]).arg(expected[word])));
 }
 
 QTEST_MAIN(TestSettingsFile)

@@ -110,10 +110,10 @@ void TestSimModbus::calibrationRunsUntilSaveDelayEnds_data()
     QTest::addColumn<int>("reading");  // while the calibration gas is on
     QTest::addColumn<QString>("kind");
 
-    QTest::newRow("zero") << Operation([](ModbusOperations &o) { return o.setCalibZero(); })
+    QTest::newRow("zero") << Operation([](ModbusOperations &o) { return o.setCalibZero().taken(); })
                           << 0x0100 << 0 << "zero";
     QTest::newRow("span at 8.0")
-        << Operation([](ModbusOperations &o) { return o.setCalibValue(80); }) << 0x0200 << 80
+        << Operation([](ModbusOperations &o) { return o.setCalibValue(80).taken(); }) << 0x0200 << 80
         << "span";
 }
 
@@ -318,7 +318,7 @@ void TestSimModbus::faultSeenAsFailure()
     OpenMaster master(sim.portPath());
     QVERIFY(master.opened);
     auto transaction = [&] {
-        return write ? master.modbus.writeSingleHoldingRegister(14, 77)
+        return write ? master.modbus.writeSingleHoldingRegister(14, 77).taken()
                      : master.modbus.readInputRegisters(256, 80).size() == 80;
     };
     LogCapture capture;

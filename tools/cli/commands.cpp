@@ -8,6 +8,7 @@ const Command commands[] = {
     {"write-settings", 1, 1, -1, runWriteSettings},
     {"monitor", 0, 0, -1, runMonitor},
     {"scan", 0, 0, -1, runScan},
+    {"set-address", 1, 1, -1, runSetAddress},
     {"diff-settings", 1, 2, 2, runDiffSettings},
     {"journal", 0, 0, 0, runJournal},
 };

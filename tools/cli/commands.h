@@ -13,6 +13,7 @@ int runReadSettings(ModbusOperations &device, const CliOptions &options);
 int runWriteSettings(ModbusOperations &device, const CliOptions &options);
 int runMonitor(ModbusOperations &device, const CliOptions &options);
 int runScan(ModbusOperations &device, const CliOptions &options);
+int runSetAddress(ModbusOperations &device, const CliOptions &options);
 int runDiffSettings(ModbusOperations &device, const CliOptions &options);
 int runJournal(ModbusOperations &device, const CliOptions &options);
 

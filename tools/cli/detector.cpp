@@ -34,6 +34,11 @@ int openDetector(ModbusOperations &device, const CliOptions &options)
 {
     // Said plainly: the port layer would report a missing device node as a
     // generic open failure.
+    // A detector after the first of a list is on the port already open.
+    if (device.isOpen()) {
+        device.setSlaveAddress(quint8(options.address));
+        return ExitOk;
+    }
     const QString location = portLocation(options.port);
     if (!QFileInfo::exists(location))
         return fail(ExitUsage, QString("port %1 does not exist").arg(options.port));
@@ -46,27 +51,67 @@ int openDetector(ModbusOperations &device, const CliOptions &options)
     return fail(ExitUsage, QString("cannot open port %1: %2").arg(options.port, device.portError()));
 }
 
-QString refusalOf(const ModbusOperations &device)
+bool somethingAnswered(const ModbusOperations &device)
 {
-    const QString why = device.lastFailure();
-    return why.startsWith("exception") ? why : QString();
+    switch (device.lastOutcome().kind()) {
+    case ExchangeOutcome::Kind::NoAnswer:
+    case ExchangeOutcome::Kind::NotSent:
+    case ExchangeOutcome::Kind::PortError:
+        return false;
+    default:
+        return true;
+    }
 }
 
 QString failedBecause(const ModbusOperations &device, const QString &what)
 {
-    const QString why = device.lastFailure();
-    if (why.isEmpty() || why == "no answer")
+    const ExchangeOutcome outcome = device.lastOutcome();
+    switch (outcome.kind()) {
+    case ExchangeOutcome::Kind::Answered:
+    case ExchangeOutcome::Kind::NoAnswer:
         return "no answer to " + what;
-    if (!refusalOf(device).isEmpty())
-        return what + " was refused: " + why;
-    return what + " failed: " + why;
+    case ExchangeOutcome::Kind::Refused:
+        return what + " was refused: " + outcome.text();
+    default:
+        return what + " failed: " + outcome.text();
+    }
+}
+
+namespace {
+
+QVector<DetectorFailure> told;
+
+// The failure with the kind of the device's last outcome.
+DetectorFailure outcomeFailure(int address, const QString &what, const ModbusOperations &device)
+{
+    const ExchangeOutcome outcome = device.lastOutcome();
+    return {address, what, outcomeKindName(outcome.kind()), outcome.exceptionCode()};
+}
+
+} // namespace
+
+const DetectorFailure *lastFailureAt(int address)
+{
+    for (int i = told.size() - 1; i >= 0; --i) {
+        if (told[i].address == address)
+            return &told[i];
+    }
+    return nullptr;
 }
 
 int deviceFailed(const CliOptions &options, const QString &what)
 {
+    told << DetectorFailure{options.address, what, "failed", 0};
     return fail(ExitNoAnswer, QString("address %1 on %2: %3")
                                   .arg(options.address)
                                   .arg(options.port, what));
+}
+
+int deviceFailed(const CliOptions &options, const QString &what, const ModbusOperations &device)
+{
+    const int status = deviceFailed(options, what);
+    told.last() = outcomeFailure(options.address, what, device);
+    return status;
 }
 
 LiveReading decodeReading(const QVector<quint16> &input, quint16 formatWord)
@@ -94,9 +139,14 @@ int openAndReadBlock(ModbusOperations &device, const CliOptions &options, QVecto
     const int opened = openDetector(device, options);
     if (opened != ExitOk)
         return opened;
+    return readBlock(device, options, block);
+}
+
+int readBlock(ModbusOperations &device, const CliOptions &options, QVector<quint16> &block)
+{
     block = readPatiently([&] { return device.readHOLDregs(); }, kDeviceWords);
     if (block.size() == kDeviceWords)
         return ExitOk;
     block.clear();
-    return deviceFailed(options, failedBecause(device, "the read of the parameter block"));
+    return deviceFailed(options, failedBecause(device, "the read of the parameter block"), device);
 }

@@ -7,26 +7,41 @@
 class ModbusOperations;
 struct CliOptions;
 
-// Opens the port of the options at their address. ExitOk, or ExitUsage with
-// the reason on standard error.
+// Opens the port of the options at their address, or, once it is open, turns
+// to that address. ExitOk, or ExitUsage with the reason on standard error.
 int openDetector(ModbusOperations &device, const CliOptions &options);
 
 // Opens the port and reads the detector's parameter words 0..179 into block:
 // ExitOk, or the exit status with the reason on standard error. Whatever goes
 // to the detector is built on a block read completely from it in this run.
 int openAndReadBlock(ModbusOperations &device, const CliOptions &options, QVector<quint16> &block);
+// The same on a port already open.
+int readBlock(ModbusOperations &device, const CliOptions &options, QVector<quint16> &block);
 
-// The exception the last failed request was answered with, e.g. "exception
-// 02 (illegal data address)", or nothing.
-QString refusalOf(const ModbusOperations &device);
+// Whether anything answered the last request, refused or garbled as it may
+// be: the line carried something back.
+bool somethingAnswered(const ModbusOperations &device);
 
 // What went wrong with an operation, from the master's last failure: "no
 // answer to WHAT", "WHAT was refused: exception 02 (illegal data address)",
 // "WHAT failed: CRC mismatch".
 QString failedBecause(const ModbusOperations &device, const QString &what);
 
-// "address N on PORT: what" on standard error; ExitNoAnswer.
+// "address N on PORT: what" on standard error; ExitNoAnswer. With the device,
+// the kind of its last exchange's outcome is kept for --json.
 int deviceFailed(const CliOptions &options, const QString &what);
+int deviceFailed(const CliOptions &options, const QString &what, const ModbusOperations &device);
+
+// A failure told of one detector, for a JSON document.
+struct DetectorFailure
+{
+    int address = 0;
+    QString message;
+    QString kind;            // outcomeKindName: "no-answer", "refused", "garbled", ... or "failed"
+    int exceptionCode = 0;   // with "refused"
+};
+// The last failure told of that address in this run, or null.
+const DetectorFailure *lastFailureAt(int address);
 
 // A read is harmless to repeat, and one spoilt answer on a noisy line should
 // not fail a command: a read whose result is not `size` long is tried again,

@@ -1,13 +1,18 @@
+#include "addresslist.h"
 #include "atomicfile.h"
 #include "commands.h"
 #include "csvfile.h"
 #include "detector.h"
+#include "jsonout.h"
 #include "options.h"
 #include "output.h"
+#include "registermodel.h"
 #include "settingsdiff.h"
 #include "settingsfile.h"
 #include "table.h"
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QVector>
 
 #include <algorithm>
@@ -53,48 +58,110 @@ int writeCsv(const QString &path, const QStringList &header, const QVector<Setti
     return ExitOk;
 }
 
-// The two blocks, files first so that a bad file costs the detector nothing.
-int readBlocks(ModbusOperations &device, const CliOptions &options, quint16 *first, quint16 *second)
+QJsonArray rowsJson(const QStringList &header, const QVector<SettingRow> &rows)
 {
-    const bool twoFiles = !options.secondFile.isEmpty();
-    int status = readSettingsArgument(twoFiles ? options.secondFile : options.file, second);
-    if (status == ExitOk && twoFiles)
+    QJsonArray list;
+    for (const SettingRow &row : rows)
+        list << QJsonObject{{"parameter", row.name}, {header[1], row.first}, {header[2], row.second}};
+    return list;
+}
+
+struct Comparison
+{
+    QStringList header;
+    QVector<SettingRow> differences;
+    QVector<SettingRow> identity;   // apart, without --all
+};
+
+Comparison compare(const CliOptions &options, const QStringList &header, const quint16 *first, const quint16 *second)
+{
+    Comparison c{header, {}, {}};
+    for (const SettingRow &row : compareSettings(first, second)) {
+        if (row.identity && !options.all)
+            c.identity << row;
+        else if (row.differs)
+            c.differences << row;
+    }
+    return c;
+}
+
+QJsonObject comparisonJson(const Comparison &c)
+{
+    return {{"differences", rowsJson(c.header, c.differences)}, {"identity", rowsJson(c.header, c.identity)}};
+}
+
+// The report of one comparison: table, CSV or JSON.
+int report(const CliOptions &options, const Comparison &c)
+{
+    if (options.csv != "-" && !options.json)
+        printReport(c.header, c.differences, c.identity);
+    if (!options.csv.isEmpty()) {
+        const int written = writeCsv(options.csv, c.header, c.differences);
+        if (written != ExitOk)
+            return written;
+    }
+    return c.differences.isEmpty() ? ExitOk : ExitMismatch;
+}
+
+// Two files, no port.
+int diffFiles(const CliOptions &options)
+{
+    quint16 first[kSettingsWords] = {};
+    quint16 second[kSettingsWords] = {};
+    int status = readSettingsArgument(options.secondFile, second);
+    if (status == ExitOk)
         status = readSettingsArgument(options.file, first);
-    if (status != ExitOk || twoFiles)
+    if (status != ExitOk)
         return status;
-    QVector<quint16> words;
-    status = openAndReadBlock(device, options, words);
-    std::copy(words.cbegin(), words.cend(), first);
-    return status;
+    const Comparison c = compare(options, {"parameter", options.file, options.secondFile}, first, second);
+    if (options.json) {
+        QJsonObject document = comparisonJson(c);
+        document.insert("first", options.file);
+        document.insert("second", options.secondFile);
+        printJson(document);
+    }
+    return report(options, c);
 }
 
 } // namespace
 
 int runDiffSettings(ModbusOperations &device, const CliOptions &options)
 {
-    quint16 first[kSettingsWords] = {};
-    quint16 second[kSettingsWords] = {};
-    const int read = readBlocks(device, options, first, second);
+    if (!options.secondFile.isEmpty())
+        return diffFiles(options);
+    quint16 file[kSettingsWords] = {};
+    const int read = readSettingsArgument(options.file, file);
     if (read != ExitOk)
         return read;
-
-    const bool twoFiles = !options.secondFile.isEmpty();
-    const QStringList header{"parameter", twoFiles ? options.file : "detector",
-                             twoFiles ? options.secondFile : options.file};
-    QVector<SettingRow> differences;
-    QVector<SettingRow> identity;
-    for (const SettingRow &row : compareSettings(first, second)) {
-        if (row.identity && !options.all)
-            identity << row;
-        else if (row.differs)
-            differences << row;
-    }
-    if (options.csv != "-")
-        printReport(header, differences, identity);
-    if (!options.csv.isEmpty()) {
-        const int written = writeCsv(options.csv, header, differences);
-        if (written != ExitOk)
-            return written;
-    }
-    return differences.isEmpty() ? ExitOk : ExitMismatch;
+    if (options.isList() && !options.csv.isEmpty())
+        return fail(ExitUsage, "--csv takes the differences of one detector; give one --address");
+    QJsonArray documents;
+    const int status = forEachAddress(device, options, [&](const CliOptions &one) {
+        QVector<quint16> words;
+        const int opened = openAndReadBlock(device, one, words);
+        if (opened != ExitOk) {
+            documents << failureJson(one.address);
+            return opened;
+        }
+        quint16 detector[kSettingsWords] = {};
+        std::copy(words.cbegin(), words.cend(), detector);
+        const Comparison c = compare(one, {"parameter", "detector", one.file}, detector, file);
+        if (options.json) {
+            QJsonObject document = comparisonJson(c);
+            document.insert("address", one.address);
+            document.insert("file", one.file);
+            documents << document;
+        } else if (options.isList()) {
+            printLine(QString("address %1, serial number %2:")
+                          .arg(one.address)
+                          .arg(serialNumberText(words[RegisterModel::SerialHighWord], words[RegisterModel::SerialLowWord])));
+        }
+        const int compared = report(one, c);
+        if (options.isList() && !options.json)
+            printLine(QString());
+        return compared;
+    });
+    if (options.json)
+        printJson(options.isList() ? QJsonValue(documents) : documents.first());
+    return status;
 }

@@ -1,6 +1,7 @@
 #include "calibrationjournal.h"
 #include "commands.h"
 #include "csvfile.h"
+#include "jsonout.h"
 #include "menufolder.h"
 #include "options.h"
 #include "output.h"
@@ -51,6 +52,8 @@ int runJournal(ModbusOperations &, const CliOptions &options)
         if (options.serial.isEmpty() || serial.toUInt() == options.serial.toUInt())
             shown << rows[i];
     }
+    if (options.json)
+        return printJson(tableJson(shown)) ? ExitOk : ExitUsage;   // main() says why
     const QString shownPath = QFileInfo(path).absoluteFilePath();
     if (shown.size() == 1) {
         printLine(options.serial.isEmpty() ? QString("no calibrations in %1").arg(shownPath)

@@ -1,6 +1,8 @@
+#include "addresslist.h"
 #include "commands.h"
 #include "csvfile.h"
 #include "detector.h"
+#include "jsonout.h"
 #include "modbusoperations.h"
 #include "options.h"
 #include "output.h"
@@ -10,15 +12,29 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonObject>
 
 using namespace RegisterModel;
 
 namespace {
 
 // The window gives up on a detector after three polls in a row without an
-// answer; so does the monitor.
+// answer; so does the monitor, and polls the others on.
 const int failedPollLimit = 3;
-const QStringList csvHeader{"time", "concentration", "unit", "status"};
+// One detector's columns, as the monitor has always written them, and a
+// line's, which say whose each row is and carry the status word as a number.
+const QStringList oneDetectorHeader{"time", "concentration", "unit", "status"};
+const QStringList lineHeader{"time", "address", "serial number", "concentration", "unit", "status word", "status"};
+
+struct Watched
+{
+    int address = 0;
+    QVector<quint16> block;   // its decimal count, unit and serial number
+    int failedPolls = 0;
+    int status = ExitOk;      // ExitOk while it is polled
+    QString serial() const { return serialNumberText(block[SerialHighWord], block[SerialLowWord]); }
+};
 
 // Local time with its offset, so that logs from two places line up.
 QString timestamp()
@@ -28,20 +44,93 @@ QString timestamp()
     return now.toString(Qt::ISODateWithMs);
 }
 
-// Said before the port is opened: a log that cannot be kept is no reason to
-// poll the detector.
-bool csvOpens(const QString &path, QString &error)
+// The first line of a regular file, read no further than a header can be:
+// a device such as /dev/full never ends a line.
+QString headerOf(const QString &path)
 {
+    const int longest = 256;
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(file.readLine(longest)).trimmed();
+}
+
+// Said before the port is opened: a log that cannot be kept is no reason to
+// poll the detector. The file's own header decides its columns; a new file
+// gets a line's when more than one detector is watched.
+bool chooseColumns(const CliOptions &options, QStringList &header, QString &error)
+{
+    header = options.isList() ? lineHeader : oneDetectorHeader;
+    if (options.csv.isEmpty())
+        return true;
+    const QString existing = headerOf(options.csv);
+    if (existing == lineHeader.join(','))
+        header = lineHeader;
+    else if (existing == oneDetectorHeader.join(',') && options.isList()) {
+        error = QString("%1 has the columns of one detector (%2); a line's rows need a new file").arg(options.csv, existing);
+        return false;
+    }
     QFile file;
-    return openCsvForAppending(file, path, error);
+    return openCsvForAppending(file, options.csv, error);
 }
 
 // Polls start at fixed times from the first, so the interval does not grow
 // by the length of each exchange.
-bool waitForPoll(const QElapsedTimer &clock, int poll, double intervalSeconds)
+bool waitForRound(const QElapsedTimer &clock, int round, double intervalSeconds)
 {
-    const qint64 due = qint64(poll * intervalSeconds * 1000.0);
+    const qint64 due = qint64(round * intervalSeconds * 1000.0);
     return sleepUnlessStopped(due - clock.elapsed());
+}
+
+// One poll of one detector: its CSV row, its line and its JSON object.
+struct Poll
+{
+    QStringList row;
+    QString line;
+    QJsonObject json;
+};
+
+Poll poll(ModbusOperations &device, const Watched &w, bool lineColumns)
+{
+    const QString time = timestamp();
+    device.setSlaveAddress(quint8(w.address));
+    const QVector<quint16> input = device.readInputValues();
+    const QStringList whose = lineColumns ? QStringList{QString::number(w.address), w.serial()} : QStringList();
+    Poll p;
+    p.json = {{"time", time}, {"address", w.address}, {"serialNumber", w.serial().toDouble()}};
+    if (input.size() != kPolledInputWords) {
+        const ExchangeOutcome outcome = device.lastOutcome();
+        const QString why = outcome.text();
+        p.row = QStringList{time} + whose + QStringList{QString(), QString()} +
+                (lineColumns ? QStringList{QString(), why} : QStringList{why});
+        p.line = (QStringList{time} + whose + QStringList{why}).join(' ');
+        p.json.insert("failure", outcomeJson(outcome));
+        return p;
+    }
+    const LiveReading reading = decodeReading(input, w.block[FormatWord]);
+    const QString word = QString::number(input[StatusWord]);
+    p.row = QStringList{time} + whose + QStringList{reading.concentration, reading.unit} +
+            (lineColumns ? QStringList{word, reading.status} : QStringList{reading.status});
+    p.line = (QStringList{time} + whose + QStringList{reading.concentration, reading.unit, reading.status}).join(' ');
+    p.json.insert("concentration", reading.concentration.toDouble());
+    p.json.insert("unit", reading.unit);
+    p.json.insert("status", statusJson(input[StatusWord]));
+    return p;
+}
+
+// The decimal count, unit and serial number are each detector's own, read
+// before any poll; a detector whose block cannot be read is not polled.
+QVector<Watched> readBlocks(ModbusOperations &device, const CliOptions &options, int &status)
+{
+    QVector<Watched> watched;
+    status = forEachAddress(device, options, [&](const CliOptions &one) {
+        Watched w;
+        w.address = one.address;
+        w.status = openAndReadBlock(device, one, w.block);
+        watched << w;
+        return w.status;
+    });
+    return watched;
 }
 
 } // namespace
@@ -49,40 +138,48 @@ bool waitForPoll(const QElapsedTimer &clock, int poll, double intervalSeconds)
 int runMonitor(ModbusOperations &device, const CliOptions &options)
 {
     QString error;
-    if (!options.csv.isEmpty() && !csvOpens(options.csv, error))
+    QStringList header;
+    if (!chooseColumns(options, header, error))
         return fail(ExitUsage, error);
-    // The decimal count and unit are the detector's own, read before any poll.
-    QVector<quint16> block;
-    const int opened = openAndReadBlock(device, options, block);
-    if (opened != ExitOk)
-        return opened;
+    const bool lineColumns = header == lineHeader;
+    int status = ExitOk;
+    QVector<Watched> watched = readBlocks(device, options, status);
+    if (status == ExitUsage && !device.isOpen())
+        return status;
 
     QElapsedTimer clock;
     clock.start();
-    int failedPolls = 0;
-    for (int poll = 0; options.count == 0 || poll < options.count; ++poll) {
-        if (!waitForPoll(clock, poll, options.interval))
-            break;
-        const QString time = timestamp();
-        const QVector<quint16> input = device.readInputValues();
-        QStringList row{time, QString(), QString(), device.lastFailure()};
-        if (input.size() == kPolledInputWords) {
-            failedPolls = 0;
-            const LiveReading reading = decodeReading(input, block[FormatWord]);
-            row = QStringList{time, reading.concentration, reading.unit, reading.status};
-        } else {
-            ++failedPolls;
+    bool stopped = false;
+    for (int round = 0; !stopped && (options.count == 0 || round < options.count); ++round) {
+        int polled = 0;
+        for (Watched &w : watched) {
+            if (w.status != ExitOk)
+                continue;
+            stopped = (polled++ == 0 && !waitForRound(clock, round, options.interval)) || stopRequested();
+            if (stopped)
+                break;
+            const Poll p = poll(device, w, lineColumns);
+            w.failedPolls = p.json.contains("failure") ? w.failedPolls + 1 : 0;
+            // The row first: a reader that closes the pipe, as head does, ends
+            // the program at the next line printed, and the row is kept.
+            if (!options.csv.isEmpty() && !appendCsvRow(options.csv, header, p.row, error))
+                return fail(ExitUsage, error);
+            if (!(options.json ? printJson(p.json) : printLine(p.line.simplified())))
+                return ExitUsage;   // main() says why
+            if (!device.isOpen())
+                return fail(ExitUsage, QString("port %1 was lost: %2").arg(options.port, device.portError()));
+            if (w.failedPolls >= failedPollLimit) {
+                CliOptions one = options;
+                one.address = w.address;
+                w.status = deviceFailed(one, QString("no answer to three polls in a row")
+                                                 + (options.isList() ? "; the others are polled on" : ""));
+            }
         }
-        // The row first: a reader that closes the pipe, as head does, ends
-        // the program at the next line printed, and the row is kept.
-        if (!options.csv.isEmpty() && !appendCsvRow(options.csv, csvHeader, row, error))
-            return fail(ExitUsage, error);
-        if (!printLine(row.join(' ').simplified()))
-            return ExitUsage;   // main() says why
-        if (!device.isOpen())
-            return fail(ExitUsage, QString("port %1 was lost: %2").arg(options.port, device.portError()));
-        if (failedPolls >= failedPollLimit)
-            return deviceFailed(options, "no answer to three polls in a row");
+        if (polled == 0)
+            break;
     }
-    return ExitOk;
+    QVector<int> statuses;
+    for (const Watched &w : watched)
+        statuses << w.status;
+    return options.isList() ? listStatus(statuses) : statuses.first();
 }

@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include "addresslist.h"
 #include "commands.h"
 
 #include <QCommandLineParser>
@@ -20,28 +21,44 @@ const struct { const char *option; const char *commands; } commandOptions[] = {
     {"csv", "monitor diff-settings"},
     {"from", "scan"},
     {"to", "scan"},
-    {"address", "info read-settings write-settings monitor diff-settings"},
+    {"address", "info read-settings write-settings monitor diff-settings set-address"},
+    {"json", "info scan diff-settings journal monitor"},
+    {"quick", "scan"},
     {"file", "journal"},
     {"serial", "journal"},
 };
 
-const char *description = R"(Reads, writes and watches one gas detector on a serial port as a Modbus RTU
-master at 9600 8N1, as the configurator window does.
+const char *description = R"(Reads, writes and watches gas detectors on a serial line as a Modbus RTU
+master at 9600 8N1, as the configurator window does. --address takes one
+address or a list such as 1,2,5-9 for info, read-settings, write-settings,
+monitor and diff-settings: each detector is handled in turn and reported on
+its own, and one that fails does not stop the others.
 
 Commands:
   info                 device type, serial number, firmware version, unit,
                        decimal count, concentration, status text and the
                        target and main gas names, as "key: value" lines
   read-settings FILE   save the detector's parameter block to a settings file
-                       (512 bytes, the window's export format)
-  write-settings FILE  write words 0-179 of a settings file to the detector,
-                       read them back and compare; the detector keeps its
-                       Modbus address, HART address, serial number and BLE
-                       mode unless --all is given
+                       (512 bytes, the window's export format); {address}
+                       and {serial} in FILE become the detector's, and with
+                       a list FILE must hold one of them
+  write-settings FILE  write a settings file to the detector, read it back
+                       and compare: the detector's own file (same serial
+                       number) restores it; another detector's lends only
+                       its settings, in this detector's decimal count; a
+                       file of another device type or unit is refused;
+                       --all restores the file whole onto any detector. The
+                       detector always keeps its Modbus address
   monitor              poll the detector and print a line per poll: time,
-                       concentration, unit, status text; Ctrl-C ends it
+                       concentration, unit, status text; a list is polled
+                       round-robin, each line with address and serial
+                       number; Ctrl-C ends it
   scan                 try each address from --from to --to and list those
-                       that answer, with device type and serial number
+                       that answer: serial number, device type, unit, gas
+                       names and firmware; garbled answers are named
+  set-address NEW      give the detector at --address (default 1) the
+                       address NEW: refused if anything answers at NEW;
+                       confirmed by reading its serial number there
   diff-settings FILE [FILE2]
                        compare the detector's parameters with a settings
                        file, or two files without a port, by name and in
@@ -54,7 +71,9 @@ Commands:
 const char *exitStatus = R"(
 Exit status: 0 success; 1 the detector did not answer or refused; 2 bad
 usage, or a file or port that cannot be used; 3 the read-back did not match,
-or diff-settings found differences.
+or diff-settings found differences. With an address list: 0 when every
+detector succeeded, 3 when each one that did not differed, 1 when any
+failed otherwise, 2 when the arguments were wrong.
 )";
 
 bool intValue(const QString &text, int low, int high, int &value)
@@ -81,8 +100,17 @@ QString foreignOption(const QCommandLineParser &parser, const QString &command)
 
 bool takeNumbers(const QCommandLineParser &parser, CliOptions &options, QString &error)
 {
-    if (parser.isSet("address") && !intValue(parser.value("address"), firstAddress, lastAddress, options.address)) {
-        error = rangeError("address", parser.value("address"), "1-247");
+    if (parser.isSet("address")) {
+        if (!parseAddressList(parser.value("address"), options.addresses, error))
+            return false;
+        options.address = options.addresses.first();
+    }
+    if (options.isList() && options.command == "set-address") {
+        error = "set-address takes one --address, the detector's present one";
+        return false;
+    }
+    if (options.command == "set-address" && !intValue(options.file, firstAddress, lastAddress, options.newAddress)) {
+        error = QString("set-address takes the new address, 1-247, not \"%1\"").arg(options.file);
         return false;
     }
     if (parser.isSet("from") && !intValue(parser.value("from"), firstAddress, lastAddress, options.from)) {
@@ -127,6 +155,8 @@ QString argumentsWanted(const Command &command)
 {
     if (command.maxFiles == 0)
         return QString("%1 takes no arguments").arg(command.name);
+    if (QString(command.name) == "set-address")
+        return "set-address takes the new address";
     if (command.minFiles == command.maxFiles)
         return QString("%1 takes one FILE").arg(command.name);
     return QString("%1 takes one or two FILEs").arg(command.name);
@@ -135,7 +165,8 @@ QString argumentsWanted(const Command &command)
 bool takeCommand(const QStringList &positional, CliOptions &options, QString &error)
 {
     if (positional.isEmpty()) {
-        error = "no command given (info, read-settings, write-settings, monitor, scan, diff-settings or journal)";
+        error = "no command given (info, read-settings, write-settings, monitor, scan, set-address, "
+                "diff-settings or journal)";
         return false;
     }
     options.command = positional.first();
@@ -173,9 +204,10 @@ ParseResult parseCommandLine(const QStringList &arguments, CliOptions &options, 
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({
         {{"p", "port"}, "Serial port of the detector, e.g. /dev/ttyUSB0.", "PATH"},
-        {{"a", "address"}, "Modbus address of the detector, 1-247 (default 1).", "N"},
-        {"all", "write-settings: also write the file's Modbus address, HART address, "
-                "serial number and BLE mode. diff-settings: also compare the identity."},
+        {{"a", "address"}, "Modbus address of the detector, 1-247 (default 1), or a list such as 1,2,5-9.",
+         "LIST"},
+        {"all", "write-settings: restore the file whole, identity included, onto any detector "
+                "(it keeps its Modbus address). diff-settings: also compare the identity."},
         {"interval", "monitor: seconds between polls (default 1).", "S"},
         {"count", "monitor: stop after N polls (default: until Ctrl-C).", "N"},
         {"csv", "monitor: also append a row per poll to FILE (a header first if it is new). "
@@ -183,6 +215,8 @@ ParseResult parseCommandLine(const QStringList &arguments, CliOptions &options, 
          "FILE"},
         {"from", "scan: first address (default 1).", "A"},
         {"to", "scan: last address (default 247).", "B"},
+        {"quick", "scan: wait 100 ms for each address instead of the window's 360 ms, for a clean line."},
+        {"json", "info, scan, diff-settings, journal: one JSON document; monitor: one JSON object a line."},
         {"file", "journal: the journal to print (default calibrations.csv in the working directory, "
                  "else in the menu's folder, ~/.config/zorvel-configurator).",
          "PATH"},
@@ -190,7 +224,8 @@ ParseResult parseCommandLine(const QStringList &arguments, CliOptions &options, 
         {"verbose", "Show the serial layer's messages on standard error."},
     });
     parser.addPositionalArgument("command",
-                                 "info, read-settings, write-settings, monitor, scan, diff-settings or journal.",
+                                 "info, read-settings, write-settings, monitor, scan, set-address, diff-settings "
+                                 "or journal.",
                                  "COMMAND [ARGS]");
 
     if (!parser.parse(arguments)) {
@@ -222,5 +257,7 @@ ParseResult parseCommandLine(const QStringList &arguments, CliOptions &options, 
     options.journal = parser.value("file");
     options.serial = parser.value("serial");
     options.verbose = parser.isSet("verbose");
+    options.quick = parser.isSet("quick");
+    options.json = parser.isSet("json");
     return takeNumbers(parser, options, text) ? ParseResult::Run : ParseResult::Error;
 }

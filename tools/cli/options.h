@@ -3,15 +3,17 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 // The command line, checked: every value in its range, every option with the
 // command it belongs to.
 struct CliOptions
 {
     QString port;
-    int address = 1;
+    int address = 1;        // the detector being handled
+    QVector<int> addresses{1};  // --address: each detector, in the order given
     QString command;
-    QString file;           // read-settings, write-settings, diff-settings
+    QString file;           // read-settings (a name pattern), write-settings, diff-settings
     QString secondFile;     // diff-settings of two files
     bool all = false;       // write-settings, diff-settings: the detector's identity too
     double interval = 1.0;  // monitor, seconds between polls
@@ -21,7 +23,12 @@ struct CliOptions
     QString serial;         // journal: one detector's rows
     int from = 1;           // scan
     int to = 247;
+    bool quick = false;     // scan: today's short wait, for a clean line
+    int newAddress = 0;     // set-address
+    bool json = false;      // machine-readable output
     bool verbose = false;   // the serial layer's debug lines on standard error
+
+    bool isList() const { return addresses.size() > 1; }
 };
 
 enum class ParseResult { Run, Help, Version, Error };

@@ -1,3 +1,4 @@
+#include "addresslist.h"
 #include "atomicfile.h"
 #include "commands.h"
 #include "detector.h"
@@ -7,6 +8,7 @@
 #include "registermodel.h"
 #include "settingsfile.h"
 #include "settingsmerge.h"
+#include "settingstransfer.h"
 
 #include <QFileInfo>
 
@@ -31,20 +33,40 @@ QString mismatchText(const QVector<int> &words, const QVector<quint16> &written,
     return "the read-back differs at words " + parts.join(", ");
 }
 
-// A detector that moved to a new address in the middle of the write would
-// miss the second half of the block and the read-back.
-bool movesDetector(const QVector<quint16> &block, const QVector<quint16> &current)
+// Why a file may not go to this detector, naming both sides.
+QString refusalText(const SettingsTransfer &t, const CliOptions &options)
 {
-    return highByte(block[ModbusAddressWord]) != highByte(current[ModbusAddressWord]);
+    const QString file = options.file;
+    switch (t.refusal) {
+    case TransferRefusal::DeviceType:
+        return QString("%1 is from a %2, the detector is a %3: nothing was written (--all writes it all the same)")
+            .arg(file, deviceTypeName(quint16(t.fileValue << 8)), deviceTypeName(quint16(t.detectorValue << 8)));
+    case TransferRefusal::Unit:
+        return QString("%1 holds its levels in %2, the detector measures in %3: nothing was written "
+                       "(--all writes it all the same)")
+            .arg(file, unitNames().at(int(t.fileValue)), unitNames().at(int(t.detectorValue)));
+    case TransferRefusal::DoesNotFit:
+        return QString("%1: %2 does not fit the detector's decimal count; nothing was written").arg(file, t.parameter);
+    case TransferRefusal::None:
+        break;
+    }
+    return QString();
 }
 
-int refuseAddressChange(const QVector<quint16> &block, const QVector<quint16> &current, const CliOptions &options)
+// What the summary line says of the file's origin.
+QString transferText(const SettingsTransfer &t)
 {
-    return fail(ExitUsage, QString("%1 holds Modbus address %2, the detector %3: set the address with the "
-                                   "window's \"Применить\", or leave out --all; nothing was written")
-                               .arg(options.file)
-                               .arg(highByte(block[ModbusAddressWord]))
-                               .arg(highByte(current[ModbusAddressWord])));
+    switch (t.kind) {
+    case TransferKind::SettingsOnly:
+        return QString(", from serial number %1: its settings only").arg(t.fileSerial)
+               + (t.rounded.isEmpty() ? QString() : ", rounded to the detector's decimals: " + t.rounded.join(", "));
+    case TransferKind::FullRestore:
+        return QString(", from serial number %1: restored whole").arg(t.fileSerial);
+    case TransferKind::Restore:
+    case TransferKind::Refused:
+        break;
+    }
+    return QString();
 }
 
 // The block goes in two requests; when the second fails, the first has
@@ -113,41 +135,63 @@ int readSettingsArgument(const QString &path, quint16 *block)
     return ExitUsage;
 }
 
-int runReadSettings(ModbusOperations &device, const CliOptions &options)
+// {address} and {serial} in a read-settings FILE, for a file per detector.
+QString fileNameFor(const QString &pattern, int address, const QVector<quint16> &block)
 {
-    const QFileInfo target(options.file);
-    if (options.file != "-" && target.exists() && !target.isFile())
-        return refuseNonRegular(options.file);
-    QVector<quint16> words;
-    const int opened = openAndReadBlock(device, options, words);
-    if (opened != ExitOk)
-        return opened;
-    // Words 180..255 exist only in files; a fresh file has them zero.
-    quint16 block[kSettingsWords] = {};
-    std::copy(words.cbegin(), words.cend(), block);
-    return saveSettings(options.file, encodeSettings(block));
+    return QString(pattern)
+        .replace("{address}", QString::number(address))
+        .replace("{serial}", serialNumberText(block[SerialHighWord], block[SerialLowWord]));
 }
 
-int runWriteSettings(ModbusOperations &device, const CliOptions &options)
+int runReadSettings(ModbusOperations &device, const CliOptions &options)
 {
-    quint16 file[kSettingsWords] = {};
-    const int fileRead = readSettingsArgument(options.file, file);
-    if (fileRead != ExitOk)
-        return fileRead;
+    const bool named = options.file.contains("{address}") || options.file.contains("{serial}");
+    if (options.isList() && !named)
+        return fail(ExitUsage, QString("with several addresses FILE must hold {address} or {serial}, e.g. "
+                                       "'line-{address}-{serial}.bin', not \"%1\"").arg(options.file));
+    const QFileInfo target(options.file);
+    if (options.file != "-" && !named && target.exists() && !target.isFile())
+        return refuseNonRegular(options.file);
+    return forEachAddress(device, options, [&](const CliOptions &one) {
+        QVector<quint16> words;
+        const int opened = openAndReadBlock(device, one, words);
+        if (opened != ExitOk)
+            return opened;
+        const QString path = fileNameFor(one.file, one.address, words);
+        if (named && QFileInfo::exists(path) && !QFileInfo(path).isFile())
+            return refuseNonRegular(path);
+        // Words 180..255 exist only in files; a fresh file has them zero.
+        quint16 block[kSettingsWords] = {};
+        std::copy(words.cbegin(), words.cend(), block);
+        const int saved = saveSettings(path, encodeSettings(block));
+        if (saved == ExitOk && options.isList())
+            printLine(QString("address %1: %2").arg(one.address).arg(path));
+        return saved;
+    });
+}
+
+namespace {
+
+// One detector: its block read, the file's part for it written, read back
+// and compared, its mode as before.
+int writeOne(ModbusOperations &device, const CliOptions &options, const quint16 *file)
+{
     QVector<quint16> current;
     const int opened = openAndReadBlock(device, options, current);
     if (opened != ExitOk)
         return opened;
     const QVector<quint16> input = readPatiently([&] { return device.readInputValues(); }, kPolledInputWords);
     if (input.size() != kPolledInputWords)
-        return deviceFailed(options, "no answer to the read of its mode; nothing was written");
+        return deviceFailed(options, "no answer to the read of its mode; nothing was written", device);
     const bool wasInService = input[StatusWord] & kStatusServiceMode;
 
-    const QVector<quint16> block = settingsToWrite(file, current, !options.all);
-    if (movesDetector(block, current))
-        return refuseAddressChange(block, current, options);
+    const SettingsTransfer transfer = transferSettings(file, current, options.all);
+    if (transfer.kind == TransferKind::Refused)
+        return fail(ExitUsage, QString("address %1: %2").arg(options.address).arg(refusalText(transfer, options)));
+    QVector<quint16> block = transfer.block;
+    block[ModeRegisterWord] |= kServiceModeBit;
 
-    const bool written = device.writeHOLDregs(block);
+    const bool written = device.writeHOLDregs(block).taken();
     const QString writeFailure = written ? QString() : blockWriteFailure(device);
     QVector<quint16> readBack;
     if (written)
@@ -163,9 +207,33 @@ int runWriteSettings(ModbusOperations &device, const CliOptions &options)
         return deviceFailed(options, readBackFailure + leftInService);
     const QVector<int> mismatches = readBackMismatches(block, readBack);
     if (!mismatches.isEmpty())
-        return fail(ExitMismatch, mismatchText(mismatches, block, readBack) + leftInService);
+        return fail(ExitMismatch, QString("address %1: ").arg(options.address)
+                                      + mismatchText(mismatches, block, readBack) + leftInService);
     if (!restored)
         return deviceFailed(options, "working mode was not restored; the detector may be left in service mode");
-    printLine(QString("%1 written to address %2 and read back").arg(options.file).arg(options.address));
+    printLine(QString("%1 written to address %2%3 and read back")
+                  .arg(options.file).arg(options.address).arg(transferText(transfer)));
     return ExitOk;
+}
+
+} // namespace
+
+int runWriteSettings(ModbusOperations &device, const CliOptions &options)
+{
+    quint16 file[kSettingsWords] = {};
+    const int fileRead = readSettingsArgument(options.file, file);
+    if (fileRead != ExitOk)
+        return fileRead;
+    QVector<int> statuses;
+    const int status =
+        forEachAddress(device, options, [&](const CliOptions &one) { return writeOne(device, one, file); }, &statuses);
+    if (!options.isList())
+        return status;
+    QVector<int> holding, notHolding;
+    for (int i = 0; i < options.addresses.size(); ++i)
+        (statuses.value(i, ExitNoAnswer) == ExitOk ? holding : notHolding) << options.addresses[i];
+    printLine(QString("%1 now held by %2%3").arg(options.file)
+                  .arg(holding.isEmpty() ? "no detector" : "address " + addressesText(holding))
+                  .arg(notHolding.isEmpty() ? QString() : "; not by address " + addressesText(notHolding)));
+    return status;
 }

@@ -1,4 +1,5 @@
 #include "console.h"
+#include "line.h"
 #include "options.h"
 
 QString helpText()
@@ -29,6 +30,21 @@ Port and line
   --exit-on-close      end after the port has been closed (fault "close" or
                        the "close" command); by default it stays and "reopen"
                        makes a new port
+  --detector SPEC      one detector of a line on the port; repeat it for
+                       each. SPEC is KEY=VALUE,... with the detector options
+                       below as keys (address, serial, device-type, unit,
+                       decimals, gas, ...) and fault=RULE (words of the rule
+                       apart by blanks, e.g. "fault=delay 300 persist"); what
+                       a SPEC leaves out comes from the other options, and
+                       each detector's --seed is the one before it plus 1.
+                       The --fault rules go to the first detector. Each
+                       detector has its own registers and answers at its
+                       own address; two at one address both answer, and
+                       their bytes collide (AND of the two) into a garbled
+                       answer, logged as event=collision. On a line of
+                       several, log lines end in detector=N. E.g.
+                       --detector address=1,serial=1001 --detector
+                       address=2,serial=1002,unit=ppm,decimals=2
 
 The detector (quantities in display units; d = decimal count)
   --device-type T      code 0-255 or VELOR (0x10, default), VELOR_KT, TRIVAN,
@@ -128,12 +144,13 @@ per request and per event, seconds since start first, fields key=value:
   event=current value=N source=measure|service|calib4|calib20|test,
   event=current action=calibrated point=4|20 value=N,
   event=gas name=NAME role=target|main|other, event=badframe hex=...,
+  event=collision slave=A answers=N,
   event=closed, event=reopened path=PATH.
 
 Commands on standard input (one a line; each reply ends with a line "ok" or
 "error REASON"; reply lines never start with a digit):
 )");
-    for (const QString &line : Console::commandHelp())
+    for (const QString &line : Console::commandHelp() + Line::commandHelp())
         text += "  " + line + "\n";
     text += "\n--help prints this text and --version the version.\n"
             "Exit status: 0 normally, 1 when the pty cannot be set up, 2 on a bad option.\n";

@@ -4,6 +4,8 @@
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
+
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -172,6 +174,44 @@ const char *const valueOptions[] = {
     "fault", "silent-after", "link", "log",
 };
 
+// The keys of a --detector SPEC: the detector's own options, and its faults.
+const char *const detectorKeys[] = {
+    "address", "hart", "device-type", "unit", "decimals", "ble", "serial", "firmware",
+    "gas", "target-gas", "main-gas", "range", "concentration", "main-concentration",
+    "drift", "noise", "drift-period", "calib-delay", "seed", "fault",
+};
+
+void resolveMainConcentration(DetectorSettings &d)
+{
+    if (d.mainConcentration < 0)
+        d.mainConcentration = d.concentration * 1.5;
+}
+
+// "address=2,serial=1002,unit=ppm": a detector that starts as the one of the
+// other options, with its own seed after the one before it.
+QString applyDetectorSpec(const QString &spec, const SimOptions &base, int position, LineDetector &member)
+{
+    SimOptions o = base;
+    o.faults.clear();
+    o.detector.seed = base.detector.seed + quint32(position);
+    for (const QString &item : spec.split(',', Qt::SkipEmptyParts)) {
+        const int eq = item.indexOf('=');
+        const QString key = item.left(eq).trimmed();
+        if (eq <= 0 || std::find_if(std::begin(detectorKeys), std::end(detectorKeys),
+                                    [&](const char *k) { return key == QLatin1String(k); })
+                           == std::end(detectorKeys))
+            return QString("invalid --detector \"%1\": \"%2\" is not KEY=VALUE with a detector option "
+                           "as KEY (address, serial, device-type, unit, decimals, gas, fault, ...)")
+                .arg(spec, item);
+        const QString why = applyValue(key, item.mid(eq + 1).trimmed(), o);
+        if (!why.isEmpty())
+            return QString("--detector \"%1\": %2").arg(spec, why);
+    }
+    resolveMainConcentration(o.detector);
+    member = {o.detector, o.faults};
+    return QString();
+}
+
 const char *const flagOptions[] = {"fast", "steady", "quit-on-eof", "exit-on-close", "version"};
 
 } // namespace
@@ -181,6 +221,7 @@ bool parseOptions(const QStringList &arguments, SimOptions &options, QString &er
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(QCommandLineOption(QStringList{"h", "help"}));
+    parser.addOption(QCommandLineOption("detector", QString(), "spec"));
     for (const char *name : valueOptions)
         parser.addOption(QCommandLineOption(name, QString(), "value"));
     for (const char *name : flagOptions)
@@ -207,7 +248,22 @@ bool parseOptions(const QStringList &arguments, SimOptions &options, QString &er
     }
     if (parser.isSet("steady"))
         options.detector.drift = options.detector.noise = 0;
-    if (options.detector.mainConcentration < 0)
-        options.detector.mainConcentration = options.detector.concentration * 1.5;
+    const SimOptions base = options;
+    resolveMainConcentration(options.detector);
+    options.line = {{options.detector, options.faults}};
+    const QStringList specs = parser.values("detector");
+    if (!specs.isEmpty())
+        options.line.clear();
+    for (int i = 0; i < specs.size(); ++i) {
+        LineDetector member;
+        error = applyDetectorSpec(specs[i], base, i, member);
+        if (!error.isEmpty())
+            return false;
+        // The --fault rules are the first detector's, as the console's
+        // commands without "on N" are.
+        if (i == 0)
+            member.faults = options.faults + member.faults;
+        options.line << member;
+    }
     return true;
 }

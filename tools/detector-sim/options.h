@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 // What the detector looks like when it is switched on. Quantities are in the
 // detector's display units; they become register integers with the decimal count.
@@ -31,6 +32,13 @@ struct DetectorSettings
     quint32 seed = 1;
 };
 
+// One detector of the line with the fault rules on its answers.
+struct LineDetector
+{
+    DetectorSettings settings;
+    QStringList faults;
+};
+
 struct SimOptions
 {
     DetectorSettings detector;
@@ -40,6 +48,9 @@ struct SimOptions
     int baud = 9600;
     int turnaroundMs = 5;
     QStringList faults;       // fault rules, checked when they are added
+    // The detectors on the port: the one above with its faults, or one for
+    // each --detector, each starting from the one above.
+    QVector<LineDetector> line;
     bool quitOnEof = false;
     bool exitOnClose = false;
     bool help = false;

@@ -72,28 +72,22 @@ Simulator::Simulator(const SimOptions &o, LineOutput *stdoutLines, LineOutput *l
       options(o),
       out(stdoutLines),
       logOut(logLines),
-      detector(o.detector),
-      faults(o.detector.seed),
       transmitter(characterNs(o)),
-      console(detector, faults,
-              {[this] { closePort(); }, [this] { return reopenPort(); },
-               [this] { emit finished(0); }})
+      line(o.line, {[this] { closePort(); }, [this] { return reopenPort(); }, [this] { emit finished(0); }})
 {
     clock.start();
     silence.setSingleShot(true);
     silence.setTimerType(Qt::PreciseTimer);
     connect(&silence, &QTimer::timeout, this, &Simulator::endFrameBySilence);
-    connect(&detector, &Detector::event, this, &Simulator::logEvent);
+    for (int i = 0; i < line.size(); ++i)
+        connect(&line.member(i).detector, &Detector::event, this,
+                [this, i](const QString &event) { logEvent(event + whose(i)); });
 }
 
 bool Simulator::start(QString &error)
 {
-    for (const QString &text : options.faults) {
-        FaultRule rule;
-        if (!parseFaultRule(text, rule, error))
-            return false;
-        faults.add(rule);
-    }
+    if (!line.addFaults(error))
+        return false;
     if (!pty.open(error))
         return false;
     if (!options.linkPath.isEmpty() && !pty.link(options.linkPath, error))
@@ -121,6 +115,11 @@ double Simulator::seconds() const
 void Simulator::log(const QString &line)
 {
     (logOut ? logOut : out)->writeLine(line);
+}
+
+QString Simulator::whose(int member) const
+{
+    return line.size() > 1 ? QString(" detector=%1").arg(member + 1) : QString();
 }
 
 void Simulator::logEvent(const QString &event)
@@ -184,16 +183,43 @@ void Simulator::handleFrame(const QByteArray &frame)
         return;
     }
     const Request request = parseRequest(frame);
-    if (request.slave != 0 && request.slave != detector.slaveAddress()) {
+    const QVector<int> members = line.addressed(request.slave);
+    if (members.isEmpty()) {
         log(requestLogLine(seconds(), request, AppliedFault(), "ignored"));
         return;
     }
-    answer(request, frame);
+    answer(request, frame, members);
 }
 
-void Simulator::answer(const Request &request, const QByteArray &frame)
+void Simulator::answer(const Request &request, const QByteArray &frame, const QVector<int> &members)
 {
-    const int frameBytes = frame.size();
+    QVector<QVector<Segment>> answers;
+    bool closes = false;
+    for (int member : members)
+        answers << answerOf(member, request, frame, closes);
+    if (closes) {
+        closePort();
+        return;
+    }
+    if (request.slave == 0)
+        return;
+    const QVector<Segment> wire = collide(answers, characterNs(options));
+    int answering = 0;
+    for (const QVector<Segment> &a : answers)
+        answering += a.isEmpty() ? 0 : 1;
+    if (answering > 1)
+        logEvent(QString("collision slave=%1 answers=%2").arg(request.slave).arg(answering));
+    // The turnaround starts when the request's last character would have
+    // come in on the line, not when the pty delivered the whole frame.
+    transmitter.send(wire, frame.size() * characterNs(options));
+}
+
+// What one detector sends for a request, with its fault applied, after it has
+// carried the request out and logged it. closes: its fault closes the port.
+QVector<Segment> Simulator::answerOf(int member, const Request &request, const QByteArray &frame, bool &closes)
+{
+    Detector &detector = line.member(member).detector;
+    FaultInjector &faults = line.member(member).faults;
     const double received = seconds();
     const quint8 address = detector.slaveAddress();
     const AppliedFault fault = faults.pick(request.function, request.address, request.count);
@@ -212,22 +238,16 @@ void Simulator::answer(const Request &request, const QByteArray &frame)
         hideStatusBits(request, pdu, fault.argument);
     const bool broadcast = request.slave == 0;
     log(requestLogLine(received, request, fault, broadcast ? "broadcast" : replyLabel(pdu))
-        + concentrationField(request, pdu));
-    for (const QString &line : heldEvents)
-        log(line);
+        + concentrationField(request, pdu) + whose(member));
+    for (const QString &held : heldEvents)
+        log(held);
     heldEvents.clear();
-    if (fault.kind == FaultKind::Close) {
-        closePort();
-        return;
-    }
-    if (broadcast)
-        return;
+    closes = closes || fault.kind == FaultKind::Close;
+    if (broadcast || fault.kind == FaultKind::Close)
+        return {};
     const int turnaround = options.fast ? 0 : options.turnaroundMs;
     const quint8 other = quint8(address % 247 + 1);
-    // The turnaround starts when the request's last character would have
-    // come in on the line, not when the pty delivered the whole frame.
-    transmitter.send(faults.shape(fault, makeAdu(address, pdu), turnaround, other, frame),
-                     frameBytes * characterNs(options));
+    return faults.shape(fault, makeAdu(address, pdu), turnaround, other, frame);
 }
 
 void Simulator::closePort()
@@ -273,11 +293,11 @@ void Simulator::readStdin()
     stdinBuffer.append(buffer, int(n));
     int newline;
     while ((newline = stdinBuffer.indexOf('\n')) >= 0) {
-        const QString line = QString::fromUtf8(stdinBuffer.left(newline)).trimmed();
+        const QString text = QString::fromUtf8(stdinBuffer.left(newline)).trimmed();
         stdinBuffer.remove(0, newline + 1);
-        if (line.isEmpty() || line.startsWith('#'))
+        if (text.isEmpty() || text.startsWith('#'))
             continue;
-        for (const QString &reply : console.execute(line))
+        for (const QString &reply : line.execute(text))
             out->writeLine(reply);
     }
 }

@@ -1,9 +1,7 @@
 #ifndef SIMULATOR_H
 #define SIMULATOR_H
 
-#include "console.h"
-#include "detector.h"
-#include "faults.h"
+#include "line.h"
 #include "options.h"
 #include "pty.h"
 #include "transmitter.h"
@@ -15,8 +13,9 @@
 class LineOutput;
 class QSocketNotifier;
 
-// The detector on its pty: receives request frames, has the detector answer
-// them, lets the fault injector spoil the answer and logs every request.
+// The detectors on their pty: receives request frames, has the detectors at
+// the request's address answer them, lets each one's fault injector spoil its
+// answer, puts what they send on the line and logs every request.
 class Simulator : public QObject
 {
     Q_OBJECT
@@ -35,23 +34,24 @@ private:
     void endFrameBySilence();
     void takeCompleteFrames();
     void handleFrame(const QByteArray &frame);
-    void answer(const Request &request, const QByteArray &frame);
+    void answer(const Request &request, const QByteArray &frame, const QVector<int> &members);
+    QVector<Segment> answerOf(int member, const Request &request, const QByteArray &frame, bool &closes);
     void readStdin();
     void closePort();
     QString reopenPort();
     void attachMaster();
     void log(const QString &line);
     void logEvent(const QString &event);
+    // " detector=N" on a line of several, where a log line must say whose it is.
+    QString whose(int member) const;
     double seconds() const;
 
     SimOptions options;
     LineOutput *out;
     LineOutput *logOut;
     Pty pty;
-    Detector detector;
-    FaultInjector faults;
     Transmitter transmitter;
-    Console console;
+    Line line;
     QSocketNotifier *masterNotifier = nullptr;
     QSocketNotifier *stdinNotifier = nullptr;
     QByteArray received;

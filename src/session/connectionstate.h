@@ -1,0 +1,103 @@
+#ifndef CONNECTIONSTATE_H
+#define CONNECTIONSTATE_H
+
+#include <QString>
+#include <QVector>
+
+#include "phase.h"
+
+// Everything the session knows of the detector on one connection. "Подключить"
+// starts from a fresh one, so that nothing of an earlier detector, another
+// one perhaps, reaches the next: not its gas names, not a request, not what
+// the window had switched on in it.
+struct ConnectionState
+{
+    // One-shot requests raised by the slots and served by the next poll tick,
+    // in this order.
+    bool reqReload = false;
+    bool reqWrite = false;
+    bool reqGasTable = false;
+    bool reqServiceMode = false;
+    bool reqWorkingMode = false;
+    bool reqZeroStart = false;
+    bool reqZeroSave = false;
+    bool reqSpanValue = false;
+    bool req4maStart = false;
+    bool req20maStart = false;
+    bool req4maValue = false;
+    bool req20maValue = false;
+    bool req4maTest = false;
+    bool req20maTest = false;
+    bool reqCurrentTest = false;
+    bool reqTestStop = false;
+
+    // A gas switch waiting for the tick, served with the block write: the name
+    // to write, null when none waits.
+    QString gasWanted;
+    Phase<GasSwitchPhase> gasSwitch{GasSwitchPhase::None, gasSwitchStepLegal};
+    // A new slave address that goes out after the block write, 0 when none.
+    quint8 newAddress = 0;
+
+    quint8 slaveAddress = 0;
+    // Nothing is written before the detector has answered a read.
+    bool answered = false;
+
+    // The detector's block as last read on this connection, changed only by
+    // the gas switches it took since: what a gas switch writes back.
+    QVector<quint16> detectorBlock;
+    // The parameter block goes out only while it is this detector's: read
+    // complete from it, or imported by the user, on this connection.
+    bool blockIsDetectors = false;
+    // The detector's own decimal count and display range, from its block as
+    // read, or as written after an import; the live value is shown only
+    // while they are known. An import changes the controls' count alone.
+    bool detectorScaleKnown = false;
+    quint8 detectorDecimals = 1;
+    quint16 detectorScale = 10;
+    quint16 detectorRange = 0;
+    QString detectorUnit;
+    // The concentration last shown, with its unit; empty while none is.
+    QString liveReading;
+
+    QVector<QString> gasTable;
+    // The names shown for the target and the main gas, from the gas table.
+    QString shownTargetGas;
+    QString shownMainGas;
+    QString activeGasName;
+    QString targetGasName;
+    // The detector is, or may be, on its main gas: set when it took the
+    // switch, cleared only when it took the switch back.
+    bool mainGasActive = false;
+    bool gasSwitchAllowed = false;
+
+    // A saved calibration ends once its status bit has been seen set and
+    // then clear.
+    Phase<GasCalibrationPhase> gasCalibration{GasCalibrationPhase::Idle, gasCalibrationStepLegal};
+    bool calibBitSeen = false;
+    int pollsWithoutCalibBit = 0;
+
+    Phase<CurrentPhase> current{CurrentPhase::Idle, currentStepLegal};
+
+    // What the window has switched on in the detector and not yet off.
+    bool currentForced = false;        // a current test or calibration point
+    bool calibrationForced = false;    // service mode or a command of a gas calibration
+
+
+    bool blockRead() const { return !detectorBlock.isEmpty(); }
+    bool gasWantedIsMain() const { return gasSwitch.is(GasSwitchPhase::ToMain); }
+    bool gasCalibrationRunning() const { return !gasCalibration.is(GasCalibrationPhase::Idle); }
+    int illegalSteps() const
+    {
+        return gasSwitch.illegalSteps() + gasCalibration.illegalSteps() + current.illegalSteps();
+    }
+};
+
+// Takes a one-shot request: true once, and the flag is down before it is served.
+inline bool takeRequest(bool &flag)
+{
+    const bool raised = flag;
+    flag = false;
+    return raised;
+}
+
+#endif // CONNECTIONSTATE_H

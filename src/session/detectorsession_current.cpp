@@ -1,0 +1,140 @@
+#include "detectorsession.h"
+#include "sessionview.h"
+
+#include "registermodel.h"
+
+using namespace RegisterModel;
+
+// Every start may have reached the detector, answered or not: the output
+// counts as forced until a stop and working mode have both been taken.
+void DetectorSession::serveCurrentRequests()
+{
+    if (takeRequest(conn.req4maStart)) {
+        conn.currentForced = true;
+        modbus.IoutCalib_4maStart();
+    }
+    if (takeRequest(conn.req4maValue))
+        sendCurrentPoint(CalibrationKind::Current4mA);
+    if (takeRequest(conn.req20maStart)) {
+        conn.currentForced = true;
+        modbus.IoutCalib_20maStart();
+    }
+    if (takeRequest(conn.req20maValue))
+        sendCurrentPoint(CalibrationKind::Current20mA);
+    if (takeRequest(conn.req4maTest))
+        sendTestCurrent(400);
+    if (takeRequest(conn.req20maTest))
+        sendTestCurrent(2000);
+    if (takeRequest(conn.reqCurrentTest))
+        sendTestCurrent(encodeCurrent(view.testCurrent()));
+    if (takeRequest(conn.reqTestStop)) {
+        const bool stopped = modbus.IoutTestStop().taken();
+        if (modbus.setWorkingMode() && stopped)
+            conn.currentForced = conn.calibrationForced = false;
+    }
+}
+
+void DetectorSession::sendTestCurrent(quint16 hundredths)
+{
+    conn.currentForced = true;
+    modbus.IoutCalibValueSet(hundredths);
+    modbus.IoutTestStart();
+}
+
+// Sent with the save in the tick, the value the view holds now. A value or
+// save the detector did not take ends the point as failed, and its
+// "Завершить" goes out with the same tick.
+void DetectorSession::sendCurrentPoint(CalibrationKind kind)
+{
+    const quint16 hundredths = encodeCurrent(view.currentPointValue(kind));
+    emit valueSent(kind, hundredths);
+    if (modbus.IoutCalibValueSet(hundredths) && modbus.CalibrSave())
+        return;
+    endCurrentPoint(kind, CurrentPointEnd::Failed);
+}
+
+void DetectorSession::startCurrentPoint(CalibrationKind point)
+{
+    const bool at4 = point == CalibrationKind::Current4mA;
+    if (!conn.current.moveTo(at4 ? CurrentPhase::Point4maStarted : CurrentPhase::Point20maStarted))
+        return;
+    conn.reqServiceMode = true;
+    (at4 ? conn.req4maStart : conn.req20maStart) = true;
+    emit phasesChanged();
+}
+
+// The output now carries the calibrated current: "Завершить" stays usable so
+// the user can check it on the meter and then end the step.
+void DetectorSession::setCurrentPoint()
+{
+    const bool at4 = conn.current.is(CurrentPhase::Point4maStarted);
+    if (!conn.current.moveTo(at4 ? CurrentPhase::Point4maSet : CurrentPhase::Point20maSet))
+        return;
+    (at4 ? conn.req4maValue : conn.req20maValue) = true;
+    emit phasesChanged();
+}
+
+// Before "Калибровать" no value went out: the point is cancelled, not
+// calibrated.
+void DetectorSession::stopCurrentPoint()
+{
+    const bool valueSet = conn.current.is(CurrentPhase::Point4maSet) || conn.current.is(CurrentPhase::Point20maSet);
+    endCurrentPoint(currentPointKind(), valueSet ? CurrentPointEnd::Completed : CurrentPointEnd::Cancelled);
+}
+
+// Every end of a calibration point comes here: the test stop follows.
+void DetectorSession::endCurrentPoint(CalibrationKind kind, CurrentPointEnd end)
+{
+    conn.current.moveTo(CurrentPhase::Idle);
+    conn.reqTestStop = true;
+    emit phasesChanged();
+    emit currentPointEnded(kind, end);
+}
+
+// The entered test current is the view's when the request is served.
+void DetectorSession::startCurrentTest(TestCurrent current)
+{
+    if (!conn.current.moveTo(CurrentPhase::Testing))
+        return;
+    conn.reqServiceMode = true;
+    switch (current) {
+    case TestCurrent::FourMilliamps:
+        conn.req4maTest = true;
+        break;
+    case TestCurrent::TwentyMilliamps:
+        conn.req20maTest = true;
+        break;
+    case TestCurrent::Entered:
+        conn.reqCurrentTest = true;
+        break;
+    }
+    emit phasesChanged();
+}
+
+void DetectorSession::stopCurrentTest()
+{
+    conn.current.moveTo(CurrentPhase::Idle);
+    conn.reqTestStop = true;
+    emit phasesChanged();
+    emit currentTestStopped();
+}
+
+bool DetectorSession::currentPointRunning() const
+{
+    return !conn.current.is(CurrentPhase::Idle) && !conn.current.is(CurrentPhase::Testing);
+}
+
+CalibrationKind DetectorSession::currentPointKind() const
+{
+    const bool at4 = conn.current.is(CurrentPhase::Point4maStarted) || conn.current.is(CurrentPhase::Point4maSet);
+    return at4 ? CalibrationKind::Current4mA : CalibrationKind::Current20mA;
+}
+
+// Ends the calibration point or test that runs, as its "Завершить" would.
+void DetectorSession::endRunningCurrentStep()
+{
+    if (conn.current.is(CurrentPhase::Testing))
+        stopCurrentTest();
+    else if (currentPointRunning())
+        stopCurrentPoint();
+}

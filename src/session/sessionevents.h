@@ -1,0 +1,68 @@
+#ifndef SESSIONEVENTS_H
+#define SESSIONEVENTS_H
+
+#include <QMap>
+#include <QString>
+
+// How a gas calibration ended. The window turns each into its text.
+enum class GasCalibrationEnd {
+    Done,                 // the status bit came and went after the save
+    CommandFailed,        // a command, the value or the save not taken
+    OutcomeUnknown,       // the status bit never came after the save
+    Cancelled,            // "Отменить"
+    CutOff,               // the connection ended under it
+    ScaleUnknown,         // the detector's decimal count not read: no value sent
+    ValueOutOfRange,      // the value does not fit its register: none sent
+    MainGasRefused,       // the switch to the main gas it needs was not taken
+};
+
+// How a current-output calibration point ended.
+enum class CurrentPointEnd {
+    Completed,   // "Завершить" after the value was set
+    Cancelled,   // "Завершить" before "Калибровать"
+    Failed,      // the value or the save not taken
+    CutOff,      // the connection ended under it
+};
+
+// What the status line tells, beside the tabs' own texts.
+enum class SessionNoticeKind {
+    BlockHalfWritten,           // words 0-95 written, 96-179 may not be
+    BlockNotWrittenAddressKept, // the new address did not go out: `address` is the one kept
+    AddressNotTaken,            // `address` refused, the session stays at `current`
+    AddressMoved,               // the detector now answers at `address`
+    TargetGasReturnRefused,     // `gas` not taken back; retried every tick
+    TargetGasNotTaken,
+    MainGasNotTaken,
+};
+
+struct SessionNotice
+{
+    SessionNotice(SessionNoticeKind kind, int address = 0, int current = 0, const QString &gas = QString())
+        : kind(kind), address(address), current(current), gas(gas)
+    {
+    }
+
+    SessionNoticeKind kind;
+    int address;
+    int current;
+    QString gas;
+};
+
+// What a connection that ended left switched on in its detector, kept by the
+// detector's serial number until the session meets it again.
+struct LeftInDetector
+{
+    bool currentForced = false;   // owed: test stop, then working mode
+    bool serviceMode = false;     // owed: working mode
+    QString targetGas;            // owed when not empty: this target gas back
+
+    bool any() const { return currentForced || serviceMode || !targetGas.isEmpty(); }
+};
+
+// The key of a detector whose block was never read on its connection: it
+// cannot be recognised again, so it is only ever mentioned.
+constexpr qint64 kUnknownSerial = -1;
+
+using LeftInDetectors = QMap<qint64, LeftInDetector>;
+
+#endif // SESSIONEVENTS_H

@@ -1,0 +1,102 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+// The tab's text for each end of a calibration point; the journal row keeps it.
+void MainWindow::showCurrentPointEnd(CalibrationKind kind, CurrentPointEnd end)
+{
+    const bool at4 = kind == CalibrationKind::Current4mA;
+    QString text;
+    switch (end) {
+    case CurrentPointEnd::Completed:
+        text = tr("Калибровка завершена");
+        break;
+    case CurrentPointEnd::Cancelled:
+        text = at4 ? tr("Калибровка 4 мА отменена") : tr("Калибровка 20 мА отменена");
+        break;
+    case CurrentPointEnd::Failed:
+        text = at4 ? tr("Калибровка 4 мА не удалась") : tr("Калибровка 20 мА не удалась");
+        break;
+    case CurrentPointEnd::CutOff:
+        text = tr("Связь прервалась во время калибровки, её итог неизвестен");
+        break;
+    }
+    if (end != CurrentPointEnd::CutOff)
+        (at4 ? ui->Calib4maStart : ui->Calib20maStart)->setFocus();
+    ui->calib_iout_stat->setText(text);
+    endRecord(currentRecord, text);
+}
+
+void MainWindow::showCurrentTestStopped()
+{
+    ui->Test->setFocus();
+    ui->calib_iout_stat->setText(tr("Тест завершён"));
+}
+
+void MainWindow::on_Calib4maStart_clicked()
+{
+    session.startCurrentPoint(CalibrationKind::Current4mA);
+    ui->Calib4maStop->setFocus();
+    ui->calib_iout_stat->setText(tr("Калибровка 4 мА, ожидание ввода данных"));
+    beginRecord(currentRecord, CalibrationKind::Current4mA);
+}
+
+void MainWindow::on_Calib4maSet_clicked()
+{
+    session.setCurrentPoint();
+    ui->Calib4maStop->setFocus();
+    ui->calib_iout_stat->setText(tr("Калибровка 4 мА завершена, тест 4мА"));
+}
+
+void MainWindow::on_Calib4maStop_clicked()
+{
+    session.stopCurrentPoint();
+}
+
+void MainWindow::on_Calib20maStart_clicked()
+{
+    session.startCurrentPoint(CalibrationKind::Current20mA);
+    ui->Calib20maStop->setFocus();
+    ui->calib_iout_stat->setText(tr("Калибровка 20 мА, ожидание ввода данных"));
+    beginRecord(currentRecord, CalibrationKind::Current20mA);
+}
+
+void MainWindow::on_Calib20maSet_clicked()
+{
+    session.setCurrentPoint();
+    ui->Calib20maStop->setFocus();
+    ui->calib_iout_stat->setText(tr("Калибровка 20 мА завершена, тест 20 мА"));
+}
+
+void MainWindow::on_Calib20maStop_clicked()
+{
+    session.stopCurrentPoint();
+}
+
+void MainWindow::on_Test4mA_clicked()
+{
+    session.startCurrentTest(DetectorSession::TestCurrent::FourMilliamps);
+    ui->TestStop->setFocus();
+    ui->calib_iout_stat->setText(tr("Тестирование токового выхода на 4 мА"));
+}
+
+void MainWindow::on_Test20mA_clicked()
+{
+    session.startCurrentTest(DetectorSession::TestCurrent::TwentyMilliamps);
+    ui->TestStop->setFocus();
+    ui->calib_iout_stat->setText(tr("Тестирование токового выхода на 20 мА"));
+}
+
+// The text shows the value at the click; the tick sends the value the box
+// holds when it serves the request.
+void MainWindow::on_Test_clicked()
+{
+    session.startCurrentTest(DetectorSession::TestCurrent::Entered);
+    ui->TestStop->setFocus();
+    ui->calib_iout_stat->setText(
+        tr("Тестирование токового выхода на %1 мА").arg(ui->TestIoutValue->value(), 0, 'f', 2));
+}
+
+void MainWindow::on_TestStop_clicked()
+{
+    session.stopCurrentTest();
+}

@@ -1,0 +1,100 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+// The tab's text for each end of a gas calibration; the journal row keeps it.
+void MainWindow::showGasCalibrationEnd(CalibrationKind kind, GasCalibrationEnd end)
+{
+    const bool zero = kind == CalibrationKind::Zero;
+    QString text;
+    switch (end) {
+    case GasCalibrationEnd::Done:
+        text = zero ? tr("Калибровка нуля завершена") : tr("Калибровка диапазона завершена");
+        break;
+    case GasCalibrationEnd::CommandFailed:
+        text = zero ? tr("Калибровка нуля не удалась") : tr("Калибровка диапазона не удалась");
+        break;
+    case GasCalibrationEnd::OutcomeUnknown:
+        text = zero ? tr("Датчик не сообщил о калибровке нуля, её итог неизвестен")
+                    : tr("Датчик не сообщил о калибровке диапазона, её итог неизвестен");
+        break;
+    case GasCalibrationEnd::Cancelled:
+        text = zero ? tr("Калибровка нуля отменена") : tr("Калибровка диапазона отменена");
+        break;
+    case GasCalibrationEnd::CutOff:
+        text = tr("Связь прервалась во время калибровки, её итог неизвестен");
+        break;
+    case GasCalibrationEnd::ScaleUnknown:
+        text = tr("Параметры датчика ещё не прочитаны, концентрация не отправлена");
+        break;
+    case GasCalibrationEnd::ValueOutOfRange:
+        text = tr("Калибровочная концентрация вне диапазона");
+        break;
+    case GasCalibrationEnd::MainGasRefused:
+        text = tr("Датчик не переключился на основной газ, калибровка отменена");
+        break;
+    }
+    ui->calib_stat->setText(text);
+    endRecord(gasRecord, text);
+}
+
+void MainWindow::on_CalibZeroStart_clicked()
+{
+    session.startZeroCalibration();
+    ui->CalibZeroEsc->setFocus();
+    ui->calib_stat->setText(tr("Калибровка нуля началась"));
+    beginRecord(gasRecord, CalibrationKind::Zero);
+}
+
+void MainWindow::on_CalibZeroSet_clicked()
+{
+    session.saveZeroCalibration();
+    ui->calib_stat->setText(tr("Калибровка нуля продолжается"));
+}
+
+void MainWindow::on_CalibZeroEsc_clicked()
+{
+    session.cancelGasCalibration();
+}
+
+void MainWindow::on_CalibDiapStart_clicked()
+{
+    session.startSpanCalibration();
+    ui->CalibDiapEsc->setFocus();
+    ui->calib_stat->setText(tr("Калибровка диапазона началась"));
+    beginRecord(gasRecord, CalibrationKind::Span);
+}
+
+// Without the detector's decimal count the tab stays where it is, so the
+// user may press again once the block has been read.
+void MainWindow::on_CalibDiapSet_clicked()
+{
+    if (!detectorScaleOrExplain())
+        return;
+    session.sendSpanCalibration();
+    ui->calib_stat->setText(tr("Калибровка диапазона продолжается"));
+}
+
+void MainWindow::on_CalibDiapEsc_clicked()
+{
+    session.cancelGasCalibration();
+}
+
+// The span concentration goes out in the detector's own decimal count.
+bool MainWindow::detectorScaleOrExplain()
+{
+    if (session.connection().detectorScaleKnown)
+        return true;
+    ui->calib_stat->setText(tr("Параметры датчика ещё не прочитаны, концентрация не отправлена"));
+    return false;
+}
+
+// The two mode buttons follow the detector's status word, not the click.
+void MainWindow::on_mode_service_clicked()
+{
+    session.requestServiceMode();
+}
+
+void MainWindow::on_mode_working_clicked()
+{
+    session.requestWorkingMode();
+}

@@ -1,0 +1,89 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QStatusBar>
+#include <QStringList>
+
+namespace {
+
+QString whatIsLeft(const LeftInDetector &left)
+{
+    QStringList parts;
+    if (left.currentForced)
+        parts << MainWindow::tr("тест или калибровка токового выхода");
+    if (left.serviceMode)
+        parts << MainWindow::tr("сервисный режим калибровки по газу");
+    if (!left.targetGas.isEmpty())
+        parts << MainWindow::tr("основной газ вместо %1").arg(left.targetGas);
+    return parts.join("; ");
+}
+
+QString detectorName(qint64 serial)
+{
+    if (serial == kUnknownSerial)
+        return MainWindow::tr("с непрочитанным серийным номером");
+    return MainWindow::tr("№ %1").arg(serial);
+}
+
+} // namespace
+
+// The status bar keeps the text until the next one: it stays readable after
+// a disconnect, when the tabs are disabled. A text too long for the window
+// is whole in the tooltip.
+void MainWindow::tell(const QString &text)
+{
+    statusBar()->showMessage(text);
+    statusBar()->setToolTip(text);
+}
+
+void MainWindow::tellNotice(const SessionNotice &notice)
+{
+    switch (notice.kind) {
+    case SessionNoticeKind::BlockHalfWritten:
+        tell(tr("Записана только первая часть параметров (слова 0–95), вторая (96–179) могла не дойти: "
+                "в датчике могут быть новые и старые значения вперемешку. Нажмите «Записать» ещё раз"));
+        break;
+    case SessionNoticeKind::BlockNotWrittenAddressKept:
+        tell(tr("Параметры не записаны, адрес датчика остался %1").arg(notice.address));
+        break;
+    case SessionNoticeKind::AddressNotTaken:
+        tell(tr("Датчик не принял адрес %1, связь с ним идёт по адресу %2").arg(notice.address).arg(notice.current));
+        break;
+    case SessionNoticeKind::AddressMoved:
+        tell(tr("Датчику назначен адрес %1, опрос идёт по новому адресу").arg(notice.address));
+        break;
+    case SessionNoticeKind::TargetGasReturnRefused:
+        tell(tr("Датчик не принял возврат на целевой газ %1. Попытка повторяется каждую секунду, "
+                "до её успеха отключиться и выйти нельзя.")
+                 .arg(notice.gas));
+        break;
+    case SessionNoticeKind::TargetGasNotTaken:
+        tell(tr("Датчик не принял запись целевого газа"));
+        break;
+    case SessionNoticeKind::MainGasNotTaken:
+        tell(tr("Датчик не принял переключение на основной газ и остался на целевом"));
+        break;
+    }
+}
+
+// A connection ended while the detector was held in a temporary state.
+void MainWindow::tellLeftBehind(qint64 serial, const LeftInDetector &kept)
+{
+    tell(tr("Связь с датчиком %1 прервалась, в нём осталось: %2. При следующем подключении к нему "
+            "программа это отменит.")
+             .arg(detectorName(serial), whatIsLeft(kept)));
+}
+
+// The first block of a new connection was read: the same detector gets back
+// what was left in it, another one is only mentioned.
+void MainWindow::tellLeftBehindMet(qint64 serial, const LeftInDetector &undone, const LeftInDetectors &others)
+{
+    QStringList told;
+    if (undone.any())
+        told << tr("Датчик %1 снова на связи, программа отменяет оставленное прерванной связью: %2.")
+                    .arg(detectorName(serial), whatIsLeft(undone));
+    for (auto other = others.cbegin(); other != others.cend(); ++other)
+        told << tr("Датчик %1 может всё ещё оставаться в состоянии, оставленном прерванной связью: %2.")
+                    .arg(detectorName(other.key()), whatIsLeft(other.value()));
+    tell(told.join(' '));
+}

@@ -1,0 +1,175 @@
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include "customplotwidget.h"
+#include "parametertable.h"
+#include "registermodel.h"
+
+using namespace RegisterModel;
+
+// The window shows what the session reports; every enabled state below is
+// computed from the session's phases, never the other way round.
+
+void MainWindow::connectSession()
+{
+    connect(&session, &DetectorSession::polled, this, &MainWindow::showPolled);
+    connect(&session, &DetectorSession::concentrationShown, this, &MainWindow::showConcentration);
+    connect(&session, &DetectorSession::concentrationUnknown, this, &MainWindow::showNoConcentration);
+    connect(&session, &DetectorSession::blockRead, this, &MainWindow::showDetectorBlock);
+    connect(&session, &DetectorSession::gasNamesShown, this, &MainWindow::showGasNames);
+    connect(&session, &DetectorSession::activeGasChanged, this, &MainWindow::showActiveGas);
+    connect(&session, &DetectorSession::phasesChanged, this, &MainWindow::showPhases);
+    connect(&session, &DetectorSession::valueSent, this, &MainWindow::noteSent);
+    connect(&session, &DetectorSession::gasCalibrationEnded, this, &MainWindow::showGasCalibrationEnd);
+    connect(&session, &DetectorSession::currentPointEnded, this, &MainWindow::showCurrentPointEnd);
+    connect(&session, &DetectorSession::currentTestStopped, this, &MainWindow::showCurrentTestStopped);
+    connect(&session, &DetectorSession::notice, this, &MainWindow::tellNotice);
+    connect(&session, &DetectorSession::leftBehind, this, &MainWindow::tellLeftBehind);
+    connect(&session, &DetectorSession::leftBehindMet, this, &MainWindow::tellLeftBehindMet);
+    connect(&session, &DetectorSession::addressMoved, this, [this](quint8 address) { ui->sbMB_Adr->setValue(address); });
+    connect(&session, &DetectorSession::tickPolled, this, &MainWindow::writeEndedRecords);
+    connect(&session, &DetectorSession::connectionClosed, this, &MainWindow::connectionClosed);
+}
+
+// ---- what the user has entered, as the session asks for it
+
+double MainWindow::spanConcentration() const
+{
+    return ui->CalibrValue->value();
+}
+
+double MainWindow::currentPointValue(CalibrationKind point) const
+{
+    return (point == CalibrationKind::Current4mA ? ui->Calibr4mA_Value : ui->Calibr20mA_Value)->value();
+}
+
+double MainWindow::testCurrent() const
+{
+    return ui->TestIoutValue->value();
+}
+
+// ---- live values
+
+void MainWindow::showPolled(const QVector<quint16> &input)
+{
+    ui->VersionFW->setText(firmwareVersionText(input[FirmwareMajorMinorWord], input[FirmwareBuildWord]));
+    const quint16 status = input[StatusWord];
+    ui->status->setText(statusText(status));
+    const bool serviceMode = status & kStatusServiceMode;
+    ui->mode_service->setEnabled(!serviceMode);
+    ui->mode_working->setEnabled(serviceMode);
+}
+
+void MainWindow::showConcentration(double value, double plotUpperBound)
+{
+    ui->lcdValue->display(value);
+    plot->upperBound = plotUpperBound;
+    plot->AddPnt(value, xPos);
+    ++xPos;
+}
+
+// Dashes across the display: no concentration, rather than a number the
+// detector did not send in that form.
+void MainWindow::showNoConcentration()
+{
+    ui->lcdValue->display(QString(ui->lcdValue->digitCount(), '-'));
+}
+
+// The session's block was read complete from the connected detector.
+void MainWindow::showDetectorBlock()
+{
+    CtrlSetRegHold(session.parameterBlock());
+    CtrlSetRegHoldSerNum();
+}
+
+void MainWindow::showGasNames(const QString &target, const QString &main)
+{
+    ui->gaz_c->setText(target);
+    ui->gaz_osn->setText(main);
+}
+
+// A new connection may lead to another detector: nothing the window shows
+// of the last one counts for it, not the concentration, not the gas names.
+void MainWindow::forgetDetector()
+{
+    showNoConcentration();
+    ui->gaz_c->clear();
+    ui->gaz_osn->clear();
+    journalWarned = false;
+    showPhases();
+}
+
+// ---- enabled states
+
+void MainWindow::showPhases()
+{
+    showGasCalibrationPhase();
+    showCurrentPhase();
+    showLeaving();
+}
+
+// Stop belongs to the calibration controls: disconnecting in the middle of a
+// calibration would leave the detector calibrating with nobody to finish it.
+void MainWindow::showGasCalibrationPhase()
+{
+    const GasCalibrationPhase phase = session.gasCalibrationPhase();
+    const bool idle = phase == GasCalibrationPhase::Idle;
+    ui->CalibZeroStart->setEnabled(idle);
+    ui->CalibDiapStart->setEnabled(idle);
+    ui->CalibZeroSet->setEnabled(phase == GasCalibrationPhase::ZeroStarted);
+    ui->CalibZeroEsc->setEnabled(phase == GasCalibrationPhase::ZeroStarted);
+    ui->CalibDiapSet->setEnabled(phase == GasCalibrationPhase::SpanStarted);
+    ui->CalibDiapEsc->setEnabled(phase == GasCalibrationPhase::SpanStarted);
+    ui->GazSet->setEnabled(idle && session.connection().gasSwitchAllowed);
+}
+
+// The tab's three groups: while a calibration point or test runs, only its
+// own controls, and its "Завершить", are usable.
+void MainWindow::showCurrentPhase()
+{
+    const CurrentPhase phase = session.currentPhase();
+    const bool idle = phase == CurrentPhase::Idle;
+    for (QWidget *start : {static_cast<QWidget *>(ui->Calib4maStart), static_cast<QWidget *>(ui->Calib20maStart),
+                           static_cast<QWidget *>(ui->Test4mA), static_cast<QWidget *>(ui->Test20mA),
+                           static_cast<QWidget *>(ui->TestIoutValue), static_cast<QWidget *>(ui->Test)})
+        start->setEnabled(idle);
+    const bool at4 = phase == CurrentPhase::Point4maStarted;
+    const bool at20 = phase == CurrentPhase::Point20maStarted;
+    ui->Calibr4mA_Value->setEnabled(at4);
+    ui->Calib4maSet->setEnabled(at4);
+    ui->Calib4maStop->setEnabled(at4 || phase == CurrentPhase::Point4maSet);
+    ui->Calibr20mA_Value->setEnabled(at20);
+    ui->Calib20maSet->setEnabled(at20);
+    ui->Calib20maStop->setEnabled(at20 || phase == CurrentPhase::Point20maSet);
+    ui->TestStop->setEnabled(phase == CurrentPhase::Testing);
+}
+
+// While the main gas is in, or on its way, the detector measures the wrong
+// gas for its thresholds, so the window may not be left or disconnected until
+// the detector has taken the target gas back. A gas calibration holds Stop
+// itself.
+void MainWindow::showLeaving()
+{
+    const bool connected = session.isConnected();
+    const bool held = connected && session.mainGasHeld();
+    ui->Exit->setEnabled(!held);
+    ui->Stop->setEnabled(connected && !held && !session.connection().gasCalibrationRunning());
+}
+
+// The radio buttons show the gas the detector is on.
+void MainWindow::showActiveGas()
+{
+    (session.connection().mainGasActive ? ui->rbGazOsn : ui->rbGazC)->setChecked(true);
+}
+
+// The connection is over, in order or because the detector stopped
+// answering: the rows of what ended under it are written, and the window
+// goes to its disconnected look.
+void MainWindow::connectionClosed()
+{
+    timer.stop();
+    writeEndedRecords();
+    CtrlEnable(false);
+    showPhases();
+    ui->Start->setFocus();
+}

@@ -1,0 +1,197 @@
+#include <QtTest>
+
+#include "detectorsession.h"
+#include "registermodel.h"
+#include "sessionview.h"
+#include "simulator.h"
+#include "wirelog.h"
+
+using namespace RegisterModel;
+
+// The detector session on its own, without a window, against the simulated
+// detector: what goes on the wire at each tick, and the phases it moves
+// through.
+class TestSession : public QObject
+{
+    Q_OBJECT
+private slots:
+    void phaseSteps_data();
+    void phaseSteps();
+    void zeroCalibrationToItsEnd();
+    void gasSwitchAndBack();
+    void lostConnectionDuringCurrentTest();
+};
+
+namespace {
+
+// The values a user would have entered.
+struct EnteredValues : SessionView
+{
+    double span = 25.0;
+    double point4 = 4.0;
+    double point20 = 20.0;
+    double test = 12.0;
+
+    double spanConcentration() const override { return span; }
+    double currentPointValue(CalibrationKind point) const override
+    {
+        return point == CalibrationKind::Current4mA ? point4 : point20;
+    }
+    double testCurrent() const override { return test; }
+    void encodeControls(quint16 *) override {}
+};
+
+// A session connected to a fresh simulated detector, its first tick served.
+struct Rig
+{
+    SimulatorProcess sim;
+    EnteredValues view;
+    DetectorSession session{view};
+    QVector<GasCalibrationEnd> gasEnds;
+    QVector<LeftInDetector> left;
+    int closed = 0;
+
+    bool start(const QStringList &arguments)
+    {
+        QObject::connect(&session, &DetectorSession::gasCalibrationEnded,
+                         [this](CalibrationKind, GasCalibrationEnd end) { gasEnds << end; });
+        QObject::connect(&session, &DetectorSession::leftBehind,
+                         [this](qint64, const LeftInDetector &kept) { left << kept; });
+        QObject::connect(&session, &DetectorSession::connectionClosed, [this] { ++closed; });
+        return sim.launch(arguments) && connect();
+    }
+
+    bool connect()
+    {
+        if (!session.open(sim.portPath(), 1))
+            return false;
+        sim.clearRequests();
+        const QStringList first = kReload + QStringList{kPoll} + kGasTable;
+        return ticked(first.size()) == first;
+    }
+
+    // One tick and what it sent, once `count` requests have been logged.
+    QStringList ticked(int count)
+    {
+        sim.clearRequests();
+        session.tick();
+        return logged(sim, count);
+    }
+};
+
+const QStringList kFast{"--fast", "--steady"};
+
+} // namespace
+
+void TestSession::phaseSteps_data()
+{
+    QTest::addColumn<QVector<int>>("steps");   // gas calibration phases, from Idle
+    QTest::addColumn<int>("illegal");
+    using P = GasCalibrationPhase;
+    QTest::newRow("zero in order") << QVector<int>{int(P::ZeroStarted), int(P::ZeroSaving), int(P::ZeroWaiting), int(P::Idle)} << 0;
+    QTest::newRow("span in order") << QVector<int>{int(P::SpanStarted), int(P::SpanSending), int(P::SpanWaiting)} << 0;
+    QTest::newRow("cancelled at any phase") << QVector<int>{int(P::SpanStarted), int(P::Idle), int(P::ZeroStarted), int(P::Idle)} << 0;
+    QTest::newRow("save without a start") << QVector<int>{int(P::ZeroSaving)} << 1;
+    QTest::newRow("waiting before the save") << QVector<int>{int(P::ZeroStarted), int(P::ZeroWaiting)} << 1;
+    QTest::newRow("span value in a zero") << QVector<int>{int(P::ZeroStarted), int(P::SpanSending)} << 1;
+    QTest::newRow("a second start") << QVector<int>{int(P::ZeroStarted), int(P::SpanStarted)} << 1;
+}
+
+// An illegal step is refused and counted, and the phase stays where it was.
+void TestSession::phaseSteps()
+{
+    QFETCH(QVector<int>, steps);
+    QFETCH(int, illegal);
+    Phase<GasCalibrationPhase> phase(GasCalibrationPhase::Idle, gasCalibrationStepLegal);
+    GasCalibrationPhase expected = GasCalibrationPhase::Idle;
+    if (illegal > 0)
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^illegal phase step"));
+    for (int step : steps) {
+        if (phase.moveTo(GasCalibrationPhase(step)))
+            expected = GasCalibrationPhase(step);
+        QCOMPARE(phase(), expected);
+    }
+    QCOMPARE(phase.illegalSteps(), illegal);
+}
+
+// Start, save, and the detector's zero bit seen set and then clear.
+void TestSession::zeroCalibrationToItsEnd()
+{
+    Rig rig;
+    QVERIFY2(rig.start(kFast + QStringList{"--calib-delay", "1500"}), qPrintable(rig.sim.errorText()));
+
+    rig.session.startZeroCalibration();
+    QCOMPARE(rig.session.gasCalibrationPhase(), GasCalibrationPhase::ZeroStarted);
+    QCOMPARE(rig.ticked(3), QStringList({single(3, 0x80), single(12, 0x185D), kPoll}));
+    QCOMPARE(rig.session.gasCalibrationPhase(), GasCalibrationPhase::ZeroStarted);
+
+    rig.session.saveZeroCalibration();
+    QCOMPARE(rig.session.gasCalibrationPhase(), GasCalibrationPhase::ZeroSaving);
+    QCOMPARE(rig.ticked(2), QStringList({single(12, 0x7294), kPoll}));
+    QCOMPARE(rig.session.gasCalibrationPhase(), GasCalibrationPhase::ZeroWaiting);
+
+    for (int tick = 0; tick < 20 && rig.gasEnds.isEmpty(); ++tick) {
+        QTest::qWait(200);
+        QCOMPARE(rig.ticked(1), QStringList{kPoll});
+    }
+    QCOMPARE(rig.gasEnds, QVector<GasCalibrationEnd>{GasCalibrationEnd::Done});
+    QCOMPARE(rig.session.gasCalibrationPhase(), GasCalibrationPhase::Idle);
+    QCOMPARE(rig.session.connection().illegalSteps(), 0);
+}
+
+// The main gas goes out in the detector's own block, and the session holds
+// the user until the target gas is back.
+void TestSession::gasSwitchAndBack()
+{
+    Rig rig;
+    QVERIFY2(rig.start(kFast), qPrintable(rig.sim.errorText()));
+    const ConnectionState &conn = rig.session.connection();
+    QVERIFY(conn.gasSwitchAllowed);
+    QCOMPARE(conn.shownMainGas, QString("C3H8"));
+
+    rig.session.requestGas(conn.shownMainGas, true);
+    QCOMPARE(conn.gasSwitch(), GasSwitchPhase::ToMain);
+    QVERIFY(rig.session.mainGasHeld());
+    QCOMPARE(rig.ticked(3), kWrite + QStringList{kPoll});
+    QCOMPARE(conn.gasSwitch(), GasSwitchPhase::None);
+    QVERIFY(conn.mainGasActive);
+    QCOMPARE(decodeText(rig.sim.holding(GasNameWord, 8).constData(), kGasNameBytes), QString("C3H8"));
+
+    rig.session.returnToTargetGas();
+    QCOMPARE(conn.gasSwitch(), GasSwitchPhase::ToTarget);
+    QVERIFY(rig.session.mainGasHeld());
+    QCOMPARE(rig.ticked(3), kWrite + QStringList{kPoll});
+    QVERIFY(!rig.session.mainGasHeld());
+    QCOMPARE(decodeText(rig.sim.holding(GasNameWord, 8).constData(), kGasNameBytes), QString("CH4"));
+    QCOMPARE(conn.illegalSteps(), 0);
+}
+
+// The detector falls silent under a 20 mA test: the session gives up after
+// three polls, keeps what it owes that detector, and when it answers again
+// stops the test and returns it to working mode.
+void TestSession::lostConnectionDuringCurrentTest()
+{
+    Rig rig;
+    QVERIFY2(rig.start(kFast), qPrintable(rig.sim.errorText()));
+
+    rig.session.startCurrentTest(DetectorSession::TestCurrent::TwentyMilliamps);
+    QCOMPARE(rig.session.currentPhase(), CurrentPhase::Testing);
+    QCOMPARE(rig.ticked(4), QStringList({single(3, 0x80), single(17, 2000), single(12, 0x3535), kPoll}));
+
+    QVERIFY(rig.sim.command("fault noanswer persist"));
+    for (int tick = 0; tick < 3; ++tick)
+        QCOMPARE(rig.ticked(1), QStringList{kPoll});
+    QCOMPARE(rig.closed, 1);
+    QVERIFY(!rig.session.isConnected());
+    QCOMPARE(rig.session.currentPhase(), CurrentPhase::Idle);
+    QCOMPARE(rig.left.size(), 1);
+    QVERIFY(rig.left.first().currentForced);
+
+    QVERIFY(rig.sim.command("fault clear"));
+    QVERIFY(rig.connect());
+    QCOMPARE(rig.ticked(3), QStringList({single(12, 0), single(3, 0), kPoll}));
+    QVERIFY(!rig.session.connection().currentForced);
+}
+
+QTEST_GUILESS_MAIN(TestSession)
+#include "tst_session.moc"
