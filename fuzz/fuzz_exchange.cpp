@@ -2,9 +2,11 @@
 // line that answers with random bytes at random pauses, now and then with a
 // whole frame (whose address and function may or may not fit the request),
 // an echo of the request as an echoing adapter sends it, or the request's
-// own answer late. A second read follows on the same line: whatever the
-// first left behind, it returns its own words or none. Real time passes, so
-// each input takes up to a second.
+// own answer late. When the first exchange took an answer, a read follows
+// at once, while the line may still send the rest: it never takes words from
+// bytes that came without a pause after another. Once the line is quiet, one
+// more read gets its own words, whatever the first left behind. Real time
+// passes, so each input takes up to a few seconds.
 #include "fuzzinput.h"
 #include "modbus.h"
 #include "modbusframes.h"
@@ -148,6 +150,24 @@ bool wordsFromAnAnswer(const QVector<quint16> &words, const QByteArray &sent, co
     return false;
 }
 
+// The words a read takes right after another answer come from a frame that
+// began after a pause of at least kPauseMs: bytes that follow others at once
+// are the line still talking, and never the start of the next answer. The
+// master waits 4 ms of silence after an answer; the bound leaves room for a
+// chunk written late.
+const int kPauseMs = 2;
+
+bool wordsAfterAPause(const QVector<quint16> &words, const PtyReply &reply, const QByteArray &request)
+{
+    QByteArray rest;
+    for (int i = reply.chunks.size() - 1; i >= 0; --i) {
+        rest.prepend(reply.chunks[i].bytes);
+        if (reply.chunks[i].delayMs >= kPauseMs && wordsFromAnAnswer(words, rest, request))
+            return true;
+    }
+    return false;
+}
+
 bool someAnswerFits(const QByteArray &sent, const QByteArray &request)
 {
     for (const QByteArray &stream : answerStreams(sent, request)) {
@@ -159,6 +179,28 @@ bool someAnswerFits(const QByteArray &sent, const QByteArray &request)
     return false;
 }
 
+const QVector<quint16> kOwnWords{0x5A5A, 0xA5A5};
+const quint16 kOwnStart = 0x100;
+
+QByteArray ownWordsRequest()
+{
+    return buildReadRequest(slave, ModbusFunction::ReadInputRegisters, kOwnStart, 2);
+}
+
+QByteArray ownWordsAnswer()
+{
+    return withReferenceCrc(readAnswerBytes(kOwnWords));
+}
+
+// Right after a taken answer, while the script may still be playing: the
+// read gets its own words, none, or a frame that came after a pause.
+void readRightAfterTakesNoTrailingBytes(Line &line, const PtyReply &reply)
+{
+    line.master.setReadTimeout(0);
+    const QVector<quint16> words = line.master.readInputRegisters(kOwnStart, 2);
+    FUZZ_CHECK(words.isEmpty() || words == kOwnWords || wordsAfterAPause(words, reply, ownWordsRequest()));
+}
+
 // Whatever the first exchange left on the line, once it is over a read of
 // two words gets its own answer: nothing of the first is taken for it. Only
 // when the first met silence and its answer would look the same is the one
@@ -166,16 +208,15 @@ bool someAnswerFits(const QByteArray &sent, const QByteArray &request)
 // the read gets none.
 void followingReadKeepsInStep(Line &line, const QByteArray &first)
 {
-    const QVector<quint16> own{0x5A5A, 0xA5A5};
-    const QByteArray answer = withReferenceCrc(readAnswerBytes(own));
+    const QByteArray answer = ownWordsAnswer();
     const bool inDoubt = line.master.lastOutcome().kind() == ExchangeOutcome::Kind::NoAnswer && answerAtHead(first, answer) > 0;
     QVector<quint16> words;
     line.master.setReadTimeout(0);   // the usual wait: an answer that comes is not missed
     {
         PtyResponder device(line.pty, {PtyReply::after(5, answer)});
-        words = line.master.readInputRegisters(0x100, 2);
+        words = line.master.readInputRegisters(kOwnStart, 2);
     }
-    FUZZ_CHECK(words == own || (inDoubt && words.isEmpty()));
+    FUZZ_CHECK(words == kOwnWords || (inDoubt && words.isEmpty()));
 }
 
 } // namespace
@@ -216,8 +257,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const int answerMs =
         function == ModbusFunction::WriteSingleRegister ? writeSingleResponseTimeout() : timeoutMs;
     QElapsedTimer clock;
+    QByteArray last = request;
     {
-        PtyResponder device(line->pty, {reply});
+        PtyResponder device(line->pty, {reply, PtyReply::after(5, ownWordsAnswer())});
         clock.start();
         if (function == ModbusFunction::WriteSingleRegister) {
             if (master.writeSingleHoldingRegister(count, 0x1234))
@@ -237,7 +279,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::fprintf(stderr, "exchange took %lld ms, time-out %d ms\n", static_cast<long long>(elapsed),
                          answerMs);
         FUZZ_CHECK(elapsed <= bound);
+        if (master.lastOutcome().taken()) {
+            readRightAfterTakesNoTrailingBytes(*line, reply);
+            last = ownWordsRequest();
+        }
     }
-    followingReadKeepsInStep(*line, request);
+    followingReadKeepsInStep(*line, last);
     return 0;
 }

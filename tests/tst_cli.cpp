@@ -197,6 +197,9 @@ void TestCli::writeSettings_data()
                                                     << "1:0x0100";
     QTest::newRow("through an echoing adapter") << "echo persist" << "" << "7:0x80fa" << QStringList() << false << 0
                                                 << "7:0x80fa";
+    // Working mode is asked for again after a refusal.
+    QTest::newRow("working mode refused once") << "exception fc=06 addr=3" << "" << "7:0x80fa" << QStringList()
+                                               << false << 0 << "7:0x80fa";
     QTest::newRow("a word of the second half not taken")
         << "ignore=150 persist" << "the read-back differs at words 150 (wrote 4660, read 0)" << "150:0x1234"
         << QStringList() << false << 3 << "150:0x1234";
@@ -317,6 +320,12 @@ void TestCli::scanFindsMovedDetector()
     QCOMPARE(run.out, QStringList{"37: TRIVAN, serial number 4242, %НКПР, gas CH4 / C3H8, firmware 1.2.37"});
     // --quick: 247 addresses in well under a minute, under 0.2 s a silent address.
     QVERIFY2(elapsed < 40 * 200, qPrintable(QString("40 addresses took %1 ms").arg(elapsed)));
+
+    // A refusal is an answer: something is at that address.
+    QVERIFY2(sim.command("fault exception=2 persist"), qPrintable(sim.errorText()));
+    const CliRun refused = runCli({"--port", sim.portPath(), "scan", "--from", "36", "--to", "38"});
+    QCOMPARE(refused.exitCode, 0);
+    QCOMPARE(refused.out, QStringList{"37: answers with exception 02 (illegal data address)"});
 }
 
 // Each row: the edits of the first file, or DETECTOR for the detector itself,
@@ -397,44 +406,63 @@ void TestCli::diffSettings()
         QVERIFY2(r.isRead(), qPrintable("diff-settings wrote: " + r.line));
 }
 
-// Each row: the options, the exit status and standard output (lines joined by
-// "|", blanks simplified, the time of each row as TIME) or, on failure, a
-// part of standard error. The journal holds a zero and a span calibration of
-// two detectors, written as the window writes them.
+// Each row: where the journal is (here: the working directory; menu: the
+// menu's folder in XDG_CONFIG_HOME; both, the menu's with no row; nowhere),
+// the options, the exit status and standard output (lines joined by "|",
+// blanks simplified, the time of each row as TIME, FILE for the journal's
+// path) or, on failure, a part of standard error. The journal holds a zero
+// and a span calibration of two detectors, written as the window writes them.
 void TestCli::journal_data()
 {
+    QTest::addColumn<QString>("where");
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output");
 
-    const QString header = "time serial number device type firmware Modbus address gas kind value sent "
-                           "reading before reading after outcome";
+    const QString header = "journal FILE:|time serial number device type firmware Modbus address gas kind "
+                           "value sent reading before reading after outcome";
     const QString zero = "TIME 20240117 VELOR 1.2.37 1 CH4 zero 0.3 %НКПР 0.0 %НКПР Калибровка нуля выполнена";
     const QString span = "TIME 4242 TRIVAN 2.0.1 7 C3H8, \"test\" span 50.0 %НКПР 0.1 %НКПР 49.8 %НКПР Отменено";
-    QTest::newRow("newest last") << QStringList() << 0 << header + "|" + zero + "|" + span;
-    QTest::newRow("one detector") << QStringList{"--serial", "4242"} << 0 << header + "|" + span;
-    QTest::newRow("no rows of that detector") << QStringList{"--serial", "5"} << 0
-                                              << "no calibrations of serial number 5 in calibrations.csv";
-    QTest::newRow("missing file") << QStringList{"--file", "none.csv"} << 2
+    QTest::newRow("newest last") << "here" << QStringList() << 0 << header + "|" + zero + "|" + span;
+    QTest::newRow("one detector") << "here" << QStringList{"--serial", "4242"} << 0 << header + "|" + span;
+    QTest::newRow("no rows of that detector") << "here" << QStringList{"--serial", "5"} << 0
+                                              << "no calibrations of serial number 5 in FILE";
+    QTest::newRow("the menu's, none here") << "menu" << QStringList() << 0 << header + "|" + zero + "|" + span;
+    QTest::newRow("the working directory's first") << "both" << QStringList() << 0
+                                                   << header + "|" + zero + "|" + span;
+    QTest::newRow("nowhere") << "nowhere" << QStringList() << 2
+                             << "no calibrations.csv in the working directory";
+    QTest::newRow("missing file") << "here" << QStringList{"--file", "none.csv"} << 2
                                   << "cannot open none.csv: No such file or directory";
 }
 
 void TestCli::journal()
 {
+    QFETCH(QString, where);
     QFETCH(QStringList, options);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
 
-    QTemporaryDir dir;
-    CalibrationJournal written(dir.filePath(kJournalFileName));
-    QString error;
-    written.begin({"20240117", "VELOR", "1.2.37", 1, "CH4", CalibrationKind::Zero, "", "0.3 %НКПР"});
-    QVERIFY2(written.finish("Калибровка нуля выполнена", "0.0 %НКПР", error), qPrintable(error));
-    written.begin({"4242", "TRIVAN", "2.0.1", 7, "C3H8, \"test\"", CalibrationKind::Span, "50.0 %НКПР",
-                   "0.1 %НКПР"});
-    QVERIFY2(written.finish("Отменено", "49.8 %НКПР", error), qPrintable(error));
+    QTemporaryDir dir, config;
+    const QByteArray configHome = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    const QString menu = config.filePath("zorvel-configurator");
+    QVERIFY(QDir().mkpath(menu));
+    const QString path = QDir(where == "menu" ? menu : dir.path()).filePath(kJournalFileName);
+    if (where == "both")
+        writeFile(QDir(menu).filePath(kJournalFileName), journalHeader().join(',').toUtf8() + "\r\n");
+    if (where != "nowhere") {
+        CalibrationJournal written(path);
+        QString error;
+        written.begin({"20240117", "VELOR", "1.2.37", 1, "CH4", CalibrationKind::Zero, "", "0.3 %НКПР"});
+        QVERIFY2(written.finish("Калибровка нуля выполнена", "0.0 %НКПР", error), qPrintable(error));
+        written.begin({"4242", "TRIVAN", "2.0.1", 7, "C3H8, \"test\"", CalibrationKind::Span, "50.0 %НКПР",
+                       "0.1 %НКПР"});
+        QVERIFY2(written.finish("Отменено", "49.8 %НКПР", error), qPrintable(error));
+    }
 
     const CliRun run = runCli(QStringList{"journal"} + options, dir.path());
+    qputenv("XDG_CONFIG_HOME", configHome);
     QCOMPARE(run.exitCode, exitCode);
     if (exitCode != 0) {
         QVERIFY2(run.err.contains(output), qPrintable(run.err));
@@ -442,13 +470,13 @@ void TestCli::journal()
     }
     QCOMPARE(run.err, QString());
     // Aligned: each row's second column starts under the header's.
-    for (const QString &line : run.out.mid(1))
-        QCOMPARE(line.indexOf(QRegularExpression("  \\S")), run.out[0].indexOf("  serial number"));
+    for (const QString &line : run.out.mid(2))
+        QCOMPARE(line.indexOf(QRegularExpression("  \\S")), run.out[1].indexOf("  serial number"));
     const QRegularExpression time("^\\S+T\\S+");
     QStringList lines;
     for (const QString &line : run.out)
         lines << QString(line).replace(time, "TIME").simplified();
-    QCOMPARE(lines.join('|'), output);
+    QCOMPARE(lines.join('|'), output.replace("FILE", path));
 }
 
 // Each row: the simulator's fault, the arguments (PORT stands for the

@@ -30,6 +30,8 @@ private slots:
     void nextConnectionHearsNoEarlierRequest();
     void whatALostConnectionLeaves_data();
     void whatALostConnectionLeaves();
+    void lostConnectionsAreTold_data();
+    void lostConnectionsAreTold();
     void noWriteWithoutAnAnsweringDetector_data();
     void noWriteWithoutAnAnsweringDetector();
     void newAddressLandsWhole_data();
@@ -154,8 +156,19 @@ bool startsOnTheLine(const QVector<SimRequest> &requests)
     return false;
 }
 
+// The line drops: the detector stops answering until the window gives up.
+void loseTheLine(SimWindow &w)
+{
+    QVERIFY(w.sim.command("fault noanswer persist"));
+    for (int i = 0; i < 3; ++i)
+        w.probe->tick();
+    QVERIFY(!w.connected());
+    QVERIFY(w.sim.command("fault clear"));
+}
+
 // The steps of a row: "tick", "close" (the window goes away, as after
-// "Выход" or the window's close button) or the name of a button to click.
+// "Выход" or the window's close button), "connect", "lose" (the line drops),
+// "sim ..." (a simulator command) or the name of a button to click.
 void play(SimWindow &w, const QStringList &steps)
 {
     for (const QString &step : steps) {
@@ -163,6 +176,12 @@ void play(SimWindow &w, const QStringList &steps)
             w.probe->tick();
         else if (step == "close")
             w.window.reset();
+        else if (step == "connect")
+            w.connectTo();
+        else if (step == "lose")
+            loseTheLine(w);
+        else if (step.startsWith("sim "))
+            QVERIFY2(w.sim.command(step.mid(4)), qPrintable(w.sim.errorText()));
         else
             clickOnItsTab(w, step);
     }
@@ -509,15 +528,11 @@ void TestConnection::whatALostConnectionLeaves()
     const QString forced = leftState(w.sim);
     QVERIFY(forced != undone);
 
-    QVERIFY(w.sim.command("fault noanswer persist"));
-    for (int i = 0; i < 3; ++i)
-        w.probe->tick();
-    QVERIFY(!w.connected());
+    loseTheLine(w);
     QVERIFY(w.ui->Exit->isEnabled());
     QVERIFY2(statusLine(w).startsWith("Связь с датчиком № 20240117 прервалась"), qPrintable(statusLine(w)));
 
     // Another serial number, and no main gas.
-    QVERIFY(w.sim.command("fault clear"));
     QVERIFY(w.sim.command("set holding 20 0 99"));
     QVERIFY(w.sim.command("set input 335 0"));
     w.sim.clearRequests();
@@ -541,6 +556,42 @@ void TestConnection::whatALostConnectionLeaves()
     w.probe->tick();
     QCOMPARE(leftState(w.sim), undone);
     QVERIFY(w.ui->Exit->isEnabled());
+}
+
+void TestConnection::lostConnectionsAreTold_data()
+{
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("told");   // the status line, or its start
+
+    const QString unread = "Связь с датчиком с непрочитанным серийным номером прервалась, в нём осталось: ";
+    const QString atTheNext = ". При следующем подключении к нему программа это отменит.";
+    const QString blockRefused = "sim fault exception=2,fc=03,persist";
+    // The output counts as forced until the detector took the stop.
+    QTest::newRow("a refused test stop")
+        << QStringList{"connect", "tick", "Test20mA", "tick", "sim fault exception,fc=06,addr=12", "TestStop",
+                       "tick", "lose"}
+        << "Связь с датчиком № 20240117 прервалась, в нём осталось: тест или калибровка токового выхода" + atTheNext;
+    // What two connections left in a detector that could not be told apart.
+    QTest::newRow("two connections to an unread detector")
+        << QStringList{blockRefused, "connect", "tick", "Test20mA", "tick", "lose",
+                       blockRefused, "connect", "tick", "CalibZeroStart", "tick", "lose"}
+        << unread + "тест или калибровка токового выхода; сервисный режим калибровки по газу" + atTheNext;
+    // Another detector hears of it once, when its block is first read.
+    QTest::newRow("told once, not at every Обновить")
+        << QStringList{"connect", "tick", "Test20mA", "tick", "lose", "sim set holding 20 0 99", "connect", "tick",
+                       "sim fault exception,fc=10,addr=96", "Write", "tick", "Reload", "tick"}
+        << "Записана только первая часть параметров";
+}
+
+// The status line tells what lost connections left in their detectors.
+void TestConnection::lostConnectionsAreTold()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(QString, told);
+
+    SIM_WINDOW(w);
+    play(w, steps);
+    QVERIFY2(statusLine(w).startsWith(told), qPrintable(statusLine(w)));
 }
 
 void TestConnection::noWriteWithoutAnAnsweringDetector_data()
@@ -571,9 +622,16 @@ void TestConnection::noWriteWithoutAnAnsweringDetector()
         clickOnItsTab(w, "Test20mA");
         clickOnItsTab(w, "mode_service");
         QCOMPARE(w.window->statusBar()->currentMessage(), QString("Ожидание ответа датчика с адресом %1").arg(address));
-        for (int i = 0; i < 3; ++i)
-            w.probe->tick();
-        QVERIFY(w.sim.waitForRequests(8));
+        w.probe->tick();
+        // Nor a block the user imported for it.
+        const QString file = QDir::current().absoluteFilePath("settings.bin");
+        writeFile(file, QByteArray(512, '\0'));
+        dialogs.acceptFile(file);
+        clickOnItsTab(w, "Import");
+        clickOnItsTab(w, "Write");
+        w.probe->tick();
+        w.probe->tick();
+        QVERIFY(w.sim.waitForRequests(10));
         QVERIFY2(w.window->statusBar()->currentMessage().startsWith(
                      QString("Опрос датчика с адресом %1 не удался три раза подряд, связь прекращена: нет ответа").arg(address)),
                  qPrintable(w.window->statusBar()->currentMessage()));

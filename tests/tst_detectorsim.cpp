@@ -145,6 +145,8 @@ private slots:
     void rawRequestAnswers_data();
     void rawRequestAnswers();
     void framesBackToBackAndAfterJunk();
+    void pauseInsideARequest_data();
+    void pauseInsideARequest();
     void broadcastWriteIsCarriedOutSilently();
     void addressWriteMovesTheSlave();
 
@@ -412,6 +414,34 @@ void TestDetectorSim::framesBackToBackAndAfterJunk()
     QCOMPARE(junk.name, QString("badframe"));
     QCOMPARE(sim.events().first().value("hex"), QString(broken.toHex()));
     QCOMPARE(sim.requests().size(), 3);
+}
+
+void TestDetectorSim::pauseInsideARequest_data()
+{
+    QTest::addColumn<int>("pauseMs");
+    QTest::addColumn<bool>("answered");
+
+    // At 1200 baud a character takes 8.3 ms: 3.5 of them are 29 ms, 1.5 are 12.5 ms.
+    QTest::newRow("20 ms, under 3.5 characters") << 20 << true;
+    QTest::newRow("45 ms, over 3.5 characters") << 45 << false;
+}
+
+// Only 3.5 character times of silence end a frame: a shorter pause inside a
+// request leaves it whole, a longer one cuts it into two bad frames.
+void TestDetectorSim::pauseInsideARequest()
+{
+    QFETCH(int, pauseMs);
+    QFETCH(bool, answered);
+
+    SimulatorProcess sim;
+    QVERIFY2(sim.launch({"--fast", "--steady", "--baud", "1200"}), qPrintable(sim.errorText()));
+    RawLine line(sim.portPath());
+    const QByteArray request = withCrc(QByteArray::fromHex("010300000001"));
+    line.send(request.left(3));
+    QTest::qSleep(pauseMs);
+    line.send(request.mid(3));
+    const QByteArray answer = withCrc(QByteArray::fromHex("0103021000"));
+    QCOMPARE(line.receive(300).toHex(), answered ? answer.toHex() : QByteArray());
 }
 
 void TestDetectorSim::broadcastWriteIsCarriedOutSilently()

@@ -194,6 +194,13 @@ void TestGasSelection::tabChangeSwitchesBack()
 
     rig.showTab(SettingsTab);
     QCOMPARE(blockWritesOf(rig.tick()).requests, 0);
+
+    // "Применить" keeps the detector in the service mode a switch put it in.
+    rig.showTab(ParametersTab);
+    rig.click(ui->SetParam);
+    const BlockWrites applied = blockWritesOf(rig.tick());
+    QCOMPARE(applied.names, QStringList{"CH4"});
+    QVERIFY(!mainGas || applied.allInServiceMode);
 }
 
 void TestGasSelection::switchNotAllowed_data()

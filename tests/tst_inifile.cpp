@@ -276,15 +276,15 @@ void TestIniFile::windowAppliesSavedState_data()
     QTest::addColumn<int>("tab");
     QTest::addColumn<int>("address");
 
-    // Without a file the window keeps the list's first entry, the form's
-    // fourth tab and address 0.
-    QTest::newRow("no file") << QByteArray() << 0 << 3 << 0;
+    // Without a file the window keeps the list's first entry and starts on
+    // "Параметры" at address 1; a saved tab that is no page is not taken.
+    QTest::newRow("no file") << QByteArray() << 0 << 0 << 1;
     QTest::newRow("saved selections") << QByteArray::fromHex("0200000001000000f7") << 2 << 1 << 247;
     QTest::newRow("port beyond the list") << QByteArray::fromHex("e80300000000000005") << -1 << 0 << 5;
     QTest::newRow("no port saved") << QByteArray::fromHex("ffffffff0200000005") << -1 << 2 << 5;
-    QTest::newRow("tab beyond the pages") << QByteArray::fromHex("010000000700000005") << 1 << 3 << 5;
-    QTest::newRow("negative tab") << QByteArray::fromHex("01000000ffffffff05") << 1 << 3 << 5;
-    QTest::newRow("empty file") << QByteArray("") << 0 << 3 << 0;
+    QTest::newRow("tab beyond the pages") << QByteArray::fromHex("010000000700000005") << 1 << 0 << 5;
+    QTest::newRow("negative tab") << QByteArray::fromHex("01000000ffffffff05") << 1 << 0 << 5;
+    QTest::newRow("empty file") << QByteArray("") << 0 << 0 << 1;
 }
 
 void TestIniFile::windowAppliesSavedState()
@@ -339,7 +339,7 @@ void TestIniFile::windowWithoutPortsStoresMinusOne()
         probe.ui()->cComPort->clear();
         probe.ui()->sbMB_Adr->setValue(5);
     }
-    QCOMPARE(readIni().toHex(), QByteArray("ffffffff03000000050d0a"));
+    QCOMPARE(readIni().toHex(), QByteArray("ffffffff00000000050d0a"));
 }
 
 QTEST_MAIN(TestIniFile)

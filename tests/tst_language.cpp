@@ -67,6 +67,31 @@ QProcessEnvironment environmentOf(const QString &assignments)
     return environment;
 }
 
+// The compiled translation copied to where an installed program keeps it,
+// relative to this test's own folder, for its lifetime.
+class InstalledTranslation
+{
+public:
+    InstalledTranslation()
+        : share(QCoreApplication::applicationDirPath() + "/../share/zorvel-configurator/translations")
+    {
+        QDir().mkpath(share);
+        copied = QFile::copy(QString(ZORVEL_QM_DIR) + "/" + kFile, share + "/" + kFile);
+    }
+    ~InstalledTranslation()
+    {
+        QFile::remove(share + "/" + kFile);
+        QDir().rmpath(share);
+    }
+    bool placed() const { return copied; }
+    QString folder() const { return share; }
+
+private:
+    static constexpr const char *kFile = "zorvel-configurator_en.qm";
+    QString share;
+    bool copied = false;
+};
+
 } // namespace
 
 void TestLanguage::initTestCase()
@@ -91,26 +116,39 @@ void TestLanguage::windowSpeaks_data()
 {
     QTest::addColumn<QString>("environment");
     QTest::addColumn<bool>("english");
+    // The translation where an installed program finds it, beside its bin
+    // folder in share/, instead of the build tree's.
+    QTest::addColumn<bool>("installed");
 
-    QTest::newRow("English locale") << "LANG=en_US.UTF-8" << true;
-    QTest::newRow("British, LANGUAGE first") << "LANGUAGE=en_GB:ru LANG=ru_RU.UTF-8" << true;
-    QTest::newRow("ZORVEL_LANG=en in a Russian locale") << "ZORVEL_LANG=en LANG=ru_RU.UTF-8" << true;
-    QTest::newRow("C.UTF-8") << "LANG=C.UTF-8" << false;
-    QTest::newRow("C.UTF-8 in LC_ALL over English LANG") << "LC_ALL=C.UTF-8 LANG=en_US.UTF-8" << false;
-    QTest::newRow("Russian locale") << "LANG=ru_RU.UTF-8" << false;
-    QTest::newRow("Russian first in LANGUAGE") << "LANGUAGE=ru:en LANG=en_US.UTF-8" << false;
-    QTest::newRow("ZORVEL_LANG=ru in an English locale") << "ZORVEL_LANG=ru LANG=en_US.UTF-8" << false;
-    QTest::newRow("no locale at all") << "" << false;
+    QTest::newRow("English locale") << "LANG=en_US.UTF-8" << true << false;
+    QTest::newRow("British, LANGUAGE first") << "LANGUAGE=en_GB:ru LANG=ru_RU.UTF-8" << true << false;
+    QTest::newRow("ZORVEL_LANG=en in a Russian locale") << "ZORVEL_LANG=en LANG=ru_RU.UTF-8" << true << false;
+    QTest::newRow("C.UTF-8") << "LANG=C.UTF-8" << false << false;
+    QTest::newRow("C.UTF-8 in LC_ALL over English LANG") << "LC_ALL=C.UTF-8 LANG=en_US.UTF-8" << false << false;
+    QTest::newRow("Russian locale") << "LANG=ru_RU.UTF-8" << false << false;
+    QTest::newRow("Russian first in LANGUAGE") << "LANGUAGE=ru:en LANG=en_US.UTF-8" << false << false;
+    QTest::newRow("ZORVEL_LANG=ru in an English locale") << "ZORVEL_LANG=ru LANG=en_US.UTF-8" << false << false;
+    QTest::newRow("no locale at all") << "" << false << false;
+    QTest::newRow("a code that only begins with en") << "LANG=enx" << false << false;
+    QTest::newRow("a word that begins with en") << "LANG=english_fake" << false << false;
+    QTest::newRow("installed, English locale") << "LANG=en_GB.UTF-8" << true << true;
 }
 
 void TestLanguage::windowSpeaks()
 {
     QFETCH(QString, environment);
     QFETCH(bool, english);
+    QFETCH(bool, installed);
 
     const Language chosen = chosenLanguage(environmentOf(environment));
     QCOMPARE(chosen, english ? Language::English : Language::Russian);
-    QCOMPARE(installTranslations(chosen, {ZORVEL_QM_DIR}), chosen);
+    if (installed) {
+        InstalledTranslation share;
+        QVERIFY2(share.placed(), qPrintable(share.folder()));
+        QCOMPARE(installTranslations(chosen, translationFolders()), chosen);
+    } else {
+        QCOMPARE(installTranslations(chosen, {ZORVEL_QM_DIR}), chosen);
+    }
 
     MainWindow window;
     const QStringList texts = shownTexts(window);

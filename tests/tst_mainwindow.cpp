@@ -8,7 +8,7 @@
 #include "testsupport.h"
 
 // The window as it opens: title, tab, enabled states, tinted icons, styles,
-// and the two ways out of the event loop.
+// the two ways out of the event loop, and the program's command line.
 class TestMainWindow : public QObject
 {
     Q_OBJECT
@@ -35,6 +35,8 @@ private slots:
 
     void exitEndsEventLoop();
     void closingWindowEndsEventLoop();
+    void programStartsAsAsked_data();
+    void programStartsAsAsked();
 };
 
 namespace {
@@ -78,9 +80,9 @@ void TestMainWindow::titleAndStartTab()
     MainWindow window;
     MainWindowProbe probe(window);
     QCOMPARE(window.windowTitle(), QString("Зорвел конфигуратор v0.04"));
-    // Without a state file the form's own choices stay.
-    QCOMPARE(probe.ui()->tabWidget->currentIndex(), 3);
-    QCOMPARE(probe.ui()->sbMB_Adr->value(), 0);
+    // Without a state file: "Параметры", at a new detector's address.
+    QCOMPARE(probe.ui()->tabWidget->currentIndex(), 0);
+    QCOMPARE(probe.ui()->sbMB_Adr->value(), 1);
     QVERIFY(!probe.timer().isActive());
 }
 
@@ -364,6 +366,69 @@ void TestMainWindow::closingWindowEndsEventLoop()
         QCOMPARE(runEventLoopWith([&window] { window.close(); }), 0);
     }
     QVERIFY(QFile::exists(scratch.path() + "/ini"));
+}
+
+void TestMainWindow::programStartsAsAsked_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    // The environment besides the user's own, whose displays are removed:
+    // "offscreen" for Qt's platform, XDG_CONFIG_HOME and HOME as folders of
+    // the scratch directory.
+    QTest::addColumn<QStringList>("environment");
+    QTest::addColumn<int>("exitCode");   // -1: the window is up and runs on
+    QTest::addColumn<QString>("shown");  // a part of what it printed, or the folder it runs in
+
+    QTest::newRow("--help without a display") << QStringList{"--help"} << QStringList() << 0
+                                              << "  --in-config-folder  keep the state file";
+    QTest::newRow("--version") << QStringList{"--version"} << QStringList() << 0 << "zorvel-configurator 0.04\n";
+    QTest::newRow("no display") << QStringList() << QStringList() << 1
+                                << "zorvel-configurator: no display to show the window on";
+    QTest::newRow("an option it does not take") << QStringList{"--in-config"} << QStringList{"offscreen"} << 2
+                                                << "unknown option --in-config";
+    QTest::newRow("the menu's folder in XDG_CONFIG_HOME")
+        << QStringList{"--in-config-folder"} << QStringList{"offscreen", "XDG_CONFIG_HOME=config", "HOME=home"}
+        << -1 << "config/zorvel-configurator";
+    QTest::newRow("the menu's folder in the home, after Qt's own option")
+        << QStringList{"-platform", "offscreen", "--in-config-folder"} << QStringList{"HOME=home"} << -1
+        << "home/.config/zorvel-configurator";
+}
+
+// The program as the menu, a terminal or a script without a display start it.
+void TestMainWindow::programStartsAsAsked()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, environment);
+    QFETCH(int, exitCode);
+    QFETCH(QString, shown);
+
+    ScratchWorkingDir scratch;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME"})
+        env.remove(display);
+    for (const QString &setting : environment) {
+        if (setting == "offscreen")
+            env.insert("QT_QPA_PLATFORM", "offscreen");
+        else
+            env.insert(setting.section('=', 0, 0), scratch.path() + "/" + setting.section('=', 1));
+    }
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(ZORVEL_CONFIGURATOR_PATH, arguments);
+    QVERIFY(program.waitForStarted());
+    if (exitCode >= 0) {
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), exitCode);
+        const QString printed = program.readAllStandardOutput() + program.readAllStandardError();
+        QVERIFY2(printed.contains(shown), qPrintable(printed));
+        return;
+    }
+    const QString folder = scratch.path() + "/" + shown;
+    const QString workingIn = QString("/proc/%1/cwd").arg(program.processId());
+    QTRY_COMPARE_WITH_TIMEOUT(QFileInfo(workingIn).symLinkTarget(), folder, 10000);
+    QVERIFY(!program.waitForFinished(500));
+    program.terminate();
+    QVERIFY(program.waitForFinished(5000));
 }
 
 QTEST_MAIN(TestMainWindow)

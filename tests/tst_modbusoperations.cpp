@@ -267,34 +267,45 @@ void TestModbusOperations::holdingReadAlwaysBothHalves()
 
 void TestModbusOperations::holdingWriteSecondHalfOnlyAfterFirst_data()
 {
+    QTest::addColumn<bool>("afterMixed");   // an earlier write's second half failed
     QTest::addColumn<bool>("firstAnswers");
     QTest::addColumn<bool>("secondAnswers");
     QTest::addColumn<bool>("success");
     QTest::addColumn<int>("requests");
+    QTest::addColumn<bool>("mixed");        // words 0-95 written, 96-179 perhaps not
 
-    QTest::newRow("both") << true << true << true << 2;
-    QTest::newRow("second fails") << true << false << false << 2;
-    QTest::newRow("first fails") << false << true << false << 1;
+    QTest::newRow("both") << false << true << true << true << 2 << false;
+    QTest::newRow("second fails") << false << true << false << false << 2 << true;
+    QTest::newRow("first fails") << false << false << true << false << 1 << false;
+    QTest::newRow("first fails after a mixed block") << true << false << true << false << 1 << false;
 }
 
 void TestModbusOperations::holdingWriteSecondHalfOnlyAfterFirst()
 {
+    QFETCH(bool, afterMixed);
     QFETCH(bool, firstAnswers);
     QFETCH(bool, secondAnswers);
     QFETCH(bool, success);
     QFETCH(int, requests);
+    QFETCH(bool, mixed);
 
     PtyPair pty;
     Connected device(pty.slavePath());
     QVERIFY(device.opened);
+    QVector<PtyReply> replies;
+    if (afterMixed)
+        replies << PtyReply::after(2, writeMultipleAnswer(1, 0, 96)) << PtyReply::after(2, refusal(0x10));
     // A second reply stands ready, so a second request would be seen.
-    PtyResponder responder(
-        pty, {PtyReply::after(2, firstAnswers ? writeMultipleAnswer(1, 0, 96) : refusal(0x10)),
-              PtyReply::after(2, secondAnswers ? writeMultipleAnswer(1, 96, 84) : refusal(0x10))});
+    replies << PtyReply::after(2, firstAnswers ? writeMultipleAnswer(1, 0, 96) : refusal(0x10))
+            << PtyReply::after(2, secondAnswers ? writeMultipleAnswer(1, 96, 84) : refusal(0x10));
+    PtyResponder responder(pty, replies);
     const QVector<quint16> block = pattern(0x44, 180);
+    if (afterMixed)
+        QVERIFY(!device.operations.writeHOLDregs(block) && device.operations.blockWriteMixed());
 
     QCOMPARE(device.operations.writeHOLDregs(block).taken(), success);
-    const QVector<QByteArray> sent = responder.requests();
+    QCOMPARE(device.operations.blockWriteMixed(), mixed);
+    const QVector<QByteArray> sent = responder.requests().mid(afterMixed ? 2 : 0);
     QCOMPARE(sent.size(), requests);
     QCOMPARE(sent[0].size(), 9 + 2 * 96);
     QCOMPARE(sent[0].left(7).toHex(' '), QByteArray("01 10 00 00 00 60 c0"));

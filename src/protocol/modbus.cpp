@@ -10,8 +10,12 @@
 namespace {
 
 const int writeWaitMs = 500;
-// About ten character times at 9600 baud: silence this long ends an answer.
+// About ten character times at 9600 baud: silence this long ends an answer
+// that is not yet one whole frame.
 const int endOfFrameMs = 10;
+// Modbus RTU keeps 3.5 characters of silence between frames: 3.6 ms at 9600
+// baud, rounded up.
+const int interFrameMs = 4;
 // After a failed exchange the rest of a late or runaway answer may still be
 // on its way, and read as the start of the next answer it would put every
 // later exchange out of step. The next request waits for this much silence,
@@ -75,6 +79,7 @@ bool Modbus::openPort()
     serialPort->clearError();
     echoes = false;
     unsettled = false;
+    lastHeard.invalidate();
     unanswered.clear();
     roundHeld = false;
     outcome = ExchangeOutcome();
@@ -174,7 +179,7 @@ ExchangeOutcome Modbus::transact(const QByteArray &request, int timeout, Traffic
     if (roundHeld)
         return ExchangeOutcome::failed(ExchangeOutcome::Kind::NotSent,
                                        "not sent: an answer was cut earlier in this round");
-    if (unsettled && !settleLine()) {
+    if ((unsettled || lineTalksOn()) && !settleLine()) {
         qDebug().noquote() << QString("Линия не затихла за %1 мс").arg(settleLimitMs);
         roundHeld = inRound;
         return ExchangeOutcome::failed(ExchangeOutcome::Kind::NotSent,
@@ -262,6 +267,40 @@ bool Modbus::takeEcho(const QByteArray &request, QByteArray &answer)
     return true;
 }
 
+// Whether the bytes so far, after the request's echo, are one whole answer
+// of the form the request expects: its slave, function or exception, length,
+// byte count or confirmed write, and a good CRC. A single write is answered
+// by a copy of itself, which on a line not known to echo may be the echo
+// alone; that one waits for the silence, and takeEcho then decides.
+bool Modbus::isWholeAnswer(const QByteArray &request, const QByteArray &response) const
+{
+    int at = 0;
+    if (response.startsWith(request)) {
+        const bool singleWrite = quint8(request.at(1)) == ModbusFunction::WriteSingleRegister;
+        if (!echoes && singleWrite && response.size() == request.size())
+            return false;
+        at = request.size();
+    }
+    const int length = response.size() - at;
+    return length > 0 && answerAtHead(request, response.mid(at)) == length;
+}
+
+// Before a request, the silence between frames after the last byte heard: a
+// byte in it, or any byte since, shows the line still talking after an
+// answer (a slave that pads its frame, a second sender). The line is then
+// settled as after a failure, so that those bytes never become part of the
+// next answer.
+bool Modbus::lineTalksOn()
+{
+    if (!lastHeard.isValid())
+        return false;
+    const int left = int(qMax<qint64>(0, interFrameMs - lastHeard.elapsed()));
+    if (serialPort->bytesAvailable() == 0 && !serialPort->waitForReadyRead(left))
+        return false;
+    qDebug().noquote() << "Линия не затихла после ответа: запрос ждёт тишины";
+    return true;
+}
+
 // Throws away whatever comes until the line has been quiet for
 // settleQuietMs; the time since the failure counts when nothing came in it.
 // False if the line is still talking settleLimitMs after it began, or after
@@ -317,7 +356,9 @@ bool Modbus::dropHeardLateAnswers(QByteArray &heard)
     return dropped;
 }
 
-// The deadline moves with every byte, so a slow answer is not cut while it
+// An answer ends as soon as it is one whole frame of the form its request
+// expects; anything else ends with the silence after its last byte. The
+// deadline moves with every byte, so a slow answer is not cut while it
 // keeps coming; but a line that never goes quiet (a second master, a
 // floating RS-485 pair) must not hold the window, so no answer may outlast
 // the time-out plus the longest frame's time on the line, nor outgrow that
@@ -341,13 +382,17 @@ QByteArray Modbus::collectAnswer(const QByteArray &request, int timeout, AnswerC
         }
         if (serialPort->waitForReadyRead(int(qMin<qint64>(endOfFrameMs, qMin(deadline, limit) - now)))) {
             const QByteArray bytes = serialPort->read(longestFrameBytes + 1 - response.size());
-            if (!bytes.isEmpty())
+            if (!bytes.isEmpty()) {
                 deadline = clock.elapsed() + endOfFrameMs;
+                lastHeard.start();
+            }
             response.append(bytes);
             if (dropLateAnswers(request, response)) {
                 clock.restart();
                 deadline = response.isEmpty() ? timeout : endOfFrameMs;
             }
+            if (isWholeAnswer(request, response))
+                return response;
             if (response.size() > longestFrameBytes) {
                 cut = AnswerCut::TooLong;
                 response.chop(1);

@@ -65,6 +65,8 @@ private:
     QByteArray exchange(const QByteArray &request, int timeout, AnswerCut &cut);
     QByteArray collectAnswer(const QByteArray &request, int timeout, AnswerCut &cut);
     bool takeEcho(const QByteArray &request, QByteArray &answer);
+    bool isWholeAnswer(const QByteArray &request, const QByteArray &response) const;
+    bool lineTalksOn();
     bool dropLateAnswer(const QByteArray &request, QByteArray &answer);
     bool dropLateAnswers(const QByteArray &request, QByteArray &answer);
     bool dropHeardLateAnswers(QByteArray &heard);
@@ -83,6 +85,7 @@ private:
     bool echoes = false;       // every request comes back before its answer
     bool unsettled = false;    // the last exchange failed: bytes may still come
     QElapsedTimer failedAt;    // since when, if nothing has come since
+    QElapsedTimer lastHeard;   // since the last byte an answer brought
     // Requests that met silence, oldest first: a slow slave still answers
     // them, ahead of the next request's answer.
     QVector<QByteArray> unanswered;

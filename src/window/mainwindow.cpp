@@ -2,6 +2,7 @@
 #include "ui_mainwindow.h"
 
 #include <QCoreApplication>
+#include <QSignalBlocker>
 
 #include "busycursor.h"
 #include "customplotwidget.h"
@@ -29,6 +30,14 @@ MainWindow::MainWindow(QWidget *parent)
 
     fillPortList();
 
+    // A first start, or a saved tab that is no page, begins where a
+    // connection begins, at the address of a new detector; the form's own
+    // first page is no tab change the window answers to.
+    {
+        const QSignalBlocker quiet(ui->tabWidget);
+        ui->tabWidget->setCurrentIndex(0);
+    }
+    ui->sbMB_Adr->setValue(1);
     if (FileLoad()) {
         ui->cComPort->setCurrentIndex(save.portIndex);
         ui->tabWidget->setCurrentIndex(save.tabIndex);

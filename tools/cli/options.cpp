@@ -1,7 +1,6 @@
 #include "options.h"
 
 #include "addresslist.h"
-#include "calibrationjournal.h"
 #include "commands.h"
 
 #include <QCommandLineParser>
@@ -67,7 +66,7 @@ Commands:
                        HART address, serial number) is listed apart and
                        compared only with --all
   journal              print the window's calibration journal as a table,
-                       oldest first)";
+                       oldest first, after the line naming its file)";
 
 const char *exitStatus = R"(
 Exit status: 0 success; 1 the detector did not answer or refused; 2 bad
@@ -198,7 +197,10 @@ ParseResult parseCommandLine(const QStringList &arguments, CliOptions &options, 
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(description);
-    const QCommandLineOption help = parser.addHelpOption();
+    // Not addHelpOption: its --help-all would promise Qt's own options, and
+    // this program takes none.
+    const QCommandLineOption help({"h", "help"}, "Displays this help.");
+    parser.addOption(help);
     const QCommandLineOption version = parser.addVersionOption();
     parser.addOptions({
         {{"p", "port"}, "Serial port of the detector, e.g. /dev/ttyUSB0.", "PATH"},
@@ -215,7 +217,9 @@ ParseResult parseCommandLine(const QStringList &arguments, CliOptions &options, 
         {"to", "scan: last address (default 247).", "B"},
         {"quick", "scan: wait 100 ms for each address instead of the window's 360 ms, for a clean line."},
         {"json", "info, scan, diff-settings, journal: one JSON document; monitor: one JSON object a line."},
-        {"file", "journal: the journal to print (default calibrations.csv).", "PATH"},
+        {"file", "journal: the journal to print (default calibrations.csv in the working directory, "
+                 "else in the menu's folder, ~/.config/zorvel-configurator).",
+         "PATH"},
         {"serial", "journal: only the rows of this serial number.", "N"},
         {"verbose", "Show the serial layer's messages on standard error."},
     });
@@ -228,9 +232,7 @@ ParseResult parseCommandLine(const QStringList &arguments, CliOptions &options, 
         text = parser.errorText();
         return ParseResult::Error;
     }
-    // --help-all is Qt's, listed by addHelpOption: the same text here, since
-    // this program takes none of Qt's own options.
-    if (parser.isSet(help) || parser.isSet("help-all")) {
+    if (parser.isSet(help)) {
         text = parser.helpText() + exitStatus;
         return ParseResult::Help;
     }
@@ -252,7 +254,7 @@ ParseResult parseCommandLine(const QStringList &arguments, CliOptions &options, 
     }
     options.all = parser.isSet("all");
     options.csv = parser.value("csv");
-    options.journal = parser.isSet("file") ? parser.value("file") : QString(kJournalFileName);
+    options.journal = parser.value("file");
     options.serial = parser.value("serial");
     options.verbose = parser.isSet("verbose");
     options.quick = parser.isSet("quick");

@@ -19,7 +19,7 @@ struct CliOptions
     double interval = 1.0;  // monitor, seconds between polls
     int count = 0;          // monitor, 0: until stopped
     QString csv;            // monitor, diff-settings
-    QString journal;        // journal
+    QString journal;        // journal: the file given, or empty for the usual places
     QString serial;         // journal: one detector's rows
     int from = 1;           // scan
     int to = 247;
