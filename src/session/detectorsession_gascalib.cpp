@@ -97,12 +97,8 @@ void DetectorSession::finishCalibration(quint16 status)
 void DetectorSession::endGasCalibration(GasCalibrationEnd end)
 {
     conn.reqZeroStart = conn.reqZeroSave = conn.reqSpanValue = false;
-    const CalibrationKind kind = gasCalibrationKind();
-    conn.gasCalibration.moveTo(GasCalibrationPhase::Idle);
     returnToTargetGas();
-    conn.calibrationForced = false;
-    emit gasCalibrationEnded(kind, end);
-    emit phasesChanged();
+    gasCalibrationOver(end);
 }
 
 // Every end of a gas calibration comes here. A connection cut under it

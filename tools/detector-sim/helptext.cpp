@@ -30,12 +30,12 @@ Port and line
   --exit-on-close      end after the port has been closed (fault "close" or
                        the "close" command); by default it stays and "reopen"
                        makes a new port
-  --detector SPEC      one detector of a line on the port; repeat it for
-                       each. SPEC is KEY=VALUE,... with the detector options
+  --detector KEYS      one detector of a line on the port; repeat it for
+                       each. KEYS is KEY=VALUE,... with the detector options
                        below as keys (address, serial, device-type, unit,
                        decimals, gas, ...) and fault=RULE (words of the rule
-                       apart by blanks, e.g. "fault=delay 300 persist"); what
-                       a SPEC leaves out comes from the other options, and
+                       apart by blanks, e.g. "fault=delay 300 persist");
+                       what KEYS leave out comes from the other options, and
                        each detector's --seed is the one before it plus 1.
                        The --fault rules go to the first detector. Each
                        detector has its own registers and answers at its

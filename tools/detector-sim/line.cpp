@@ -28,18 +28,18 @@ Run flatten(const QVector<Segment> &answer)
 
 } // namespace
 
-LineMember::LineMember(const LineDetector &spec, const Console::Actions &actions)
-    : detector(spec.settings),
-      faults(spec.settings.seed),
+LineMember::LineMember(const LineDetector &entry, const Console::Actions &actions)
+    : detector(entry.settings),
+      faults(entry.settings.seed),
       console(detector, faults, actions),
-      faultRules(spec.faults)
+      faultRules(entry.faults)
 {
 }
 
 Line::Line(const QVector<LineDetector> &detectors, const Console::Actions &actions)
 {
-    for (const LineDetector &spec : detectors)
-        members.push_back(std::make_unique<LineMember>(spec, actions));
+    for (const LineDetector &entry : detectors)
+        members.push_back(std::make_unique<LineMember>(entry, actions));
 }
 
 bool Line::addFaults(QString &error)

@@ -13,7 +13,7 @@
 // that changes it.
 struct LineMember
 {
-    LineMember(const LineDetector &spec, const Console::Actions &actions);
+    LineMember(const LineDetector &entry, const Console::Actions &actions);
 
     Detector detector;
     FaultInjector faults;

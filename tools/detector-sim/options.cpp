@@ -174,7 +174,7 @@ const char *const valueOptions[] = {
     "fault", "silent-after", "link", "log",
 };
 
-// The keys of a --detector SPEC: the detector's own options, and its faults.
+// The keys of a --detector KEYS: the detector's own options, and its faults.
 const char *const detectorKeys[] = {
     "address", "hart", "device-type", "unit", "decimals", "ble", "serial", "firmware",
     "gas", "target-gas", "main-gas", "range", "concentration", "main-concentration",
@@ -189,12 +189,12 @@ void resolveMainConcentration(DetectorSettings &d)
 
 // "address=2,serial=1002,unit=ppm": a detector that starts as the one of the
 // other options, with its own seed after the one before it.
-QString applyDetectorSpec(const QString &spec, const SimOptions &base, int position, LineDetector &member)
+QString applyDetectorKeys(const QString &keys, const SimOptions &base, int position, LineDetector &member)
 {
     SimOptions o = base;
     o.faults.clear();
     o.detector.seed = base.detector.seed + quint32(position);
-    for (const QString &item : spec.split(',', Qt::SkipEmptyParts)) {
+    for (const QString &item : keys.split(',', Qt::SkipEmptyParts)) {
         const int eq = item.indexOf('=');
         const QString key = item.left(eq).trimmed();
         if (eq <= 0 || std::find_if(std::begin(detectorKeys), std::end(detectorKeys),
@@ -202,10 +202,10 @@ QString applyDetectorSpec(const QString &spec, const SimOptions &base, int posit
                            == std::end(detectorKeys))
             return QString("invalid --detector \"%1\": \"%2\" is not KEY=VALUE with a detector option "
                            "as KEY (address, serial, device-type, unit, decimals, gas, fault, ...)")
-                .arg(spec, item);
+                .arg(keys, item);
         const QString why = applyValue(key, item.mid(eq + 1).trimmed(), o);
         if (!why.isEmpty())
-            return QString("--detector \"%1\": %2").arg(spec, why);
+            return QString("--detector \"%1\": %2").arg(keys, why);
     }
     resolveMainConcentration(o.detector);
     member = {o.detector, o.faults};
@@ -221,7 +221,7 @@ bool parseOptions(const QStringList &arguments, SimOptions &options, QString &er
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(QCommandLineOption(QStringList{"h", "help"}));
-    parser.addOption(QCommandLineOption("detector", QString(), "spec"));
+    parser.addOption(QCommandLineOption("detector", QString(), "keys"));
     for (const char *name : valueOptions)
         parser.addOption(QCommandLineOption(name, QString(), "value"));
     for (const char *name : flagOptions)
@@ -251,12 +251,12 @@ bool parseOptions(const QStringList &arguments, SimOptions &options, QString &er
     const SimOptions base = options;
     resolveMainConcentration(options.detector);
     options.line = {{options.detector, options.faults}};
-    const QStringList specs = parser.values("detector");
-    if (!specs.isEmpty())
+    const QStringList lineKeys = parser.values("detector");
+    if (!lineKeys.isEmpty())
         options.line.clear();
-    for (int i = 0; i < specs.size(); ++i) {
+    for (int i = 0; i < lineKeys.size(); ++i) {
         LineDetector member;
-        error = applyDetectorSpec(specs[i], base, i, member);
+        error = applyDetectorKeys(lineKeys[i], base, i, member);
         if (!error.isEmpty())
             return false;
         // The --fault rules are the first detector's, as the console's
