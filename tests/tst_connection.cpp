@@ -580,7 +580,7 @@ void TestConnection::lostConnectionsAreTold_data()
     QTest::newRow("told once, not at every Обновить")
         << QStringList{"connect", "tick", "Test20mA", "tick", "lose", "sim set holding 20 0 99", "connect", "tick",
                        "sim fault exception,fc=10,addr=96", "Write", "tick", "Reload", "tick"}
-        << "Записана только первая часть параметров";
+        << "Датчик не подтвердил запись параметров, но прочитанные обратно они совпадают";
 }
 
 // The status line tells what lost connections left in their detectors.
@@ -683,7 +683,7 @@ void TestConnection::newAddressLandsWhole()
     const QString poll = QString("%1 4:256 ok").arg(moves ? address : 1);
     QStringList expected;
     if (refusal.isEmpty())
-        expected << "1 16:0 ok" << "1 16:96 ok";
+        expected << "1 16:0 ok" << "1 16:96 ok" << "1 3:0 ok" << "1 3:96 ok";
     if (moves)
         expected << "1 6:1 ok";
     expected << poll << poll;

@@ -203,7 +203,7 @@ void TestCurrentOutput::outputTest()
 }
 
 // The stop is served last, so the detector ends the tick stopped and
-// working although the tab shows the new test running.
+// working: the poll after it shows that, and the new test is over.
 void TestCurrentOutput::stopAndNewTestInOneTick()
 {
     WindowOnSimulator rig;
@@ -218,8 +218,9 @@ void TestCurrentOutput::stopAndNewTestInOneTick()
     QCOMPARE(rig.tickWrites(), QStringList({wordWrite(3, kServiceMode), wordWrite(kCurrentRegister, 2000),
                                              wordWrite(12, kTestStartCommand)})
                                    + stopWrites());
-    QCOMPARE(ui->calib_iout_stat->text(), QString("Тестирование токового выхода на 20 мА"));
-    QCOMPARE(WindowOnSimulator::enabledOf(currentControls(ui)), QStringList{"TestStop"});
+    QCOMPARE(ui->calib_iout_stat->text(),
+             QString("Датчик перезапустился или вышел из сервисного режима: тест токового выхода прерван"));
+    QCOMPARE(WindowOnSimulator::enabledOf(currentControls(ui)), kIdle);
     QCOMPARE(outputCurrent(rig.sim).section(' ', 1), QString("source=measure"));
     QCOMPARE(rig.sim.holding(3).value(0), quint16(0));
 }

@@ -17,8 +17,13 @@ class TestSession : public QObject
 private slots:
     void phaseSteps_data();
     void phaseSteps();
-    void zeroCalibrationToItsEnd();
+    void zeroCalibrationEnds_data();
+    void zeroCalibrationEnds();
+    void gasSwitchAndBack_data();
     void gasSwitchAndBack();
+    void mainGasMetInTheBlock();
+    void restartEndsCurrentOperation_data();
+    void restartEndsCurrentOperation();
     void lostConnectionDuringCurrentTest();
     void unconfirmedTestStopIsRetried_data();
     void unconfirmedTestStopIsRetried();
@@ -116,9 +121,37 @@ void TestSession::phaseSteps()
     QCOMPARE(phase.illegalSteps(), illegal);
 }
 
-// Start, save, and the detector's zero bit seen set and then clear.
-void TestSession::zeroCalibrationToItsEnd()
+void TestSession::zeroCalibrationEnds_data()
 {
+    QTest::addColumn<QString>("idleFault");    // then an idle tick and half a second
+    QTest::addColumn<QString>("saveFault");    // on the save's tick
+    QTest::addColumn<QString>("runFault");     // after the save
+    QTest::addColumn<QStringList>("saveTick");
+    QTest::addColumn<int>("end");
+    QTest::addColumn<bool>("saved");
+    const QStringList saving{kStatusRead, single(12, 0x7294), kPoll};
+    const QString restart = "restart=400,fc=04,addr=256";
+    const int done = int(GasCalibrationEnd::Done), interrupted = int(GasCalibrationEnd::Interrupted);
+    QTest::newRow("bit set, then clear") << "" << "" << "" << saving << done << true;
+    // The detector saved; only its answer was lost: its bit tells.
+    QTest::newRow("the save's answer lost") << "" << "noanswer,fc=06,addr=12" << "" << saving << done << true;
+    // Back in working mode with the calibration aborted: not done.
+    QTest::newRow("a restart while it runs") << "" << "" << restart << saving << interrupted << true;
+    // The status read before the save finds working mode: no save goes.
+    QTest::newRow("a restart before the save")
+        << restart << "" << "" << QStringList{kStatusRead, kPoll} << interrupted << false;
+}
+
+// Start, save, and how the detector's own status word ends it: its zero bit
+// seen set and then clear, or service mode gone under it.
+void TestSession::zeroCalibrationEnds()
+{
+    QFETCH(QString, idleFault);
+    QFETCH(QString, saveFault);
+    QFETCH(QString, runFault);
+    QFETCH(QStringList, saveTick);
+    QFETCH(int, end);
+    QFETCH(bool, saved);
     Rig rig;
     QVERIFY2(rig.start(kFast + QStringList{"--calib-delay", "1500"}), qPrintable(rig.sim.errorText()));
 
@@ -126,36 +159,70 @@ void TestSession::zeroCalibrationToItsEnd()
     QCOMPARE(rig.session.gasCalibrationPhase(), GasCalibrationPhase::ZeroStarted);
     QCOMPARE(rig.ticked(3), QStringList({single(3, 0x80), single(12, 0x185D), kPoll}));
     QCOMPARE(rig.session.gasCalibrationPhase(), GasCalibrationPhase::ZeroStarted);
+    if (!idleFault.isEmpty()) {
+        QVERIFY(rig.sim.command("fault " + idleFault));
+        rig.ticked(1);
+        QTest::qWait(500);
+    }
 
+    if (!saveFault.isEmpty())
+        QVERIFY(rig.sim.command("fault " + saveFault));
+    rig.sim.clearEvents();
     rig.session.saveZeroCalibration();
     QCOMPARE(rig.session.gasCalibrationPhase(), GasCalibrationPhase::ZeroSaving);
-    QCOMPARE(rig.ticked(2), QStringList({single(12, 0x7294), kPoll}));
-    QCOMPARE(rig.session.gasCalibrationPhase(), GasCalibrationPhase::ZeroWaiting);
+    QCOMPARE(rig.ticked(saveTick.size()), saveTick);
+    if (!runFault.isEmpty())
+        QVERIFY(rig.sim.command("fault " + runFault));
 
     for (int tick = 0; tick < 20 && rig.gasEnds.isEmpty(); ++tick) {
         QTest::qWait(200);
-        QCOMPARE(rig.ticked(1), QStringList{kPoll});
+        rig.ticked(1);
     }
-    QCOMPARE(rig.gasEnds, QVector<GasCalibrationEnd>{GasCalibrationEnd::Done});
+    QCOMPARE(rig.gasEnds, QVector<GasCalibrationEnd>{GasCalibrationEnd(end)});
+    QCOMPARE(!rig.sim.waitForEvent("calib", 0, "action", "save").name.isEmpty(), saved);
     QCOMPARE(rig.session.gasCalibrationPhase(), GasCalibrationPhase::Idle);
+    QVERIFY(rig.session.isConnected());
     QCOMPARE(rig.session.connection().illegalSteps(), 0);
 }
 
+void TestSession::gasSwitchAndBack_data()
+{
+    QTest::addColumn<QStringList>("faults");   // on the switch to the main gas
+    QTest::addColumn<QStringList>("switchTick");
+    QTest::addColumn<QStringList>("nextTick");
+    const QStringList poll{kPoll};
+    QTest::newRow("answered") << QStringList() << kWrite + poll << poll;
+    // Taken, its answer lost: the block read back says so.
+    QTest::newRow("answer lost") << QStringList{"noanswer,fc=10,addr=96"} << kWrite + kReadBack + poll << poll;
+    // Until the block can be read, the detector may be on either gas.
+    QTest::newRow("answer and read-back lost") << QStringList{"noanswer,fc=10,addr=96", "noanswer,fc=03,addr=0"}
+                                               << kWrite + kReadBack + poll << kReadBack + poll;
+}
+
 // The main gas goes out in the detector's own block, and the session holds
-// the user until the target gas is back.
+// the user until the target gas is back, and while it does not know which
+// gas the detector is on.
 void TestSession::gasSwitchAndBack()
 {
+    QFETCH(QStringList, faults);
+    QFETCH(QStringList, switchTick);
+    QFETCH(QStringList, nextTick);
     Rig rig;
     QVERIFY2(rig.start(kFast), qPrintable(rig.sim.errorText()));
     const ConnectionState &conn = rig.session.connection();
     QVERIFY(conn.gasSwitchAllowed);
     QCOMPARE(conn.shownMainGas, QString("C3H8"));
 
+    for (const QString &fault : faults)
+        QVERIFY(rig.sim.command("fault " + fault));
     rig.session.requestGas(conn.shownMainGas, true);
     QCOMPARE(conn.gasSwitch(), GasSwitchPhase::ToMain);
     QVERIFY(rig.session.mainGasHeld());
-    QCOMPARE(rig.ticked(3), kWrite + QStringList{kPoll});
+    QCOMPARE(rig.ticked(switchTick.size()), switchTick);
+    QVERIFY(rig.session.mainGasHeld());
+    QCOMPARE(rig.ticked(nextTick.size()), nextTick);
     QCOMPARE(conn.gasSwitch(), GasSwitchPhase::None);
+    QVERIFY(conn.gasChecked.isNull());
     QVERIFY(conn.mainGasActive);
     QCOMPARE(decodeText(rig.sim.holding(GasNameWord, 8).constData(), kGasNameBytes), QString("C3H8"));
 
@@ -166,6 +233,66 @@ void TestSession::gasSwitchAndBack()
     QVERIFY(!rig.session.mainGasHeld());
     QCOMPARE(decodeText(rig.sim.holding(GasNameWord, 8).constData(), kGasNameBytes), QString("CH4"));
     QCOMPARE(conn.illegalSteps(), 0);
+}
+
+// A detector met on its main gas, a switch back lost with an earlier
+// connection, say: the main gas is in, and the target gas is the table's.
+void TestSession::mainGasMetInTheBlock()
+{
+    Rig rig;
+    QVERIFY2(rig.start(kFast + QStringList{"--gas", "C3H8"}), qPrintable(rig.sim.errorText()));
+    QVERIFY(rig.session.connection().mainGasActive);
+    QVERIFY(rig.session.mainGasHeld());
+    QCOMPARE(rig.session.connection().targetGasName, QString("CH4"));
+}
+
+void TestSession::restartEndsCurrentOperation_data()
+{
+    QTest::addColumn<bool>("point");   // a 4 mA calibration point, else a 20 mA test
+    QTest::addColumn<QStringList>("backTick");   // the first tick after the restart
+    QTest::addColumn<QStringList>("nextTick");
+    const QStringList stop{single(12, 0), single(3, 0)};
+    // "Калибровать" pressed after the restart: no value, no save.
+    QTest::newRow("4 mA point") << true << QStringList{kStatusRead} + stop + QStringList{kPoll}
+                                << QStringList{kPoll};
+    QTest::newRow("20 mA test") << false << QStringList{kPoll} << stop + QStringList{kPoll};
+}
+
+// The detector comes back from a restart in working mode, its output
+// measuring: the running step is over, and only the stop goes out.
+void TestSession::restartEndsCurrentOperation()
+{
+    QFETCH(bool, point);
+    QFETCH(QStringList, backTick);
+    QFETCH(QStringList, nextTick);
+    Rig rig;
+    QVERIFY2(rig.start(kFast), qPrintable(rig.sim.errorText()));
+    QVector<CurrentPointEnd> pointEnds;
+    int testsInterrupted = 0;
+    QObject::connect(&rig.session, &DetectorSession::currentPointEnded,
+                     [&](CalibrationKind, CurrentPointEnd end) { pointEnds << end; });
+    QObject::connect(&rig.session, &DetectorSession::currentTestInterrupted, [&] { ++testsInterrupted; });
+
+    if (point) {
+        rig.session.startCurrentPoint(CalibrationKind::Current4mA);
+        QCOMPARE(rig.ticked(3), QStringList({single(3, 0x80), single(12, 0x5530), kPoll}));
+    } else {
+        rig.session.startCurrentTest(DetectorSession::TestCurrent::TwentyMilliamps);
+        QCOMPARE(rig.ticked(4), QStringList({single(3, 0x80), single(17, 2000), single(12, 0x3535), kPoll}));
+    }
+    QVERIFY(rig.sim.command("fault restart=400,fc=04,addr=256"));
+    rig.ticked(1);
+    QTest::qWait(500);
+    if (point)
+        rig.session.setCurrentPoint();
+    QCOMPARE(rig.ticked(backTick.size()), backTick);
+    QCOMPARE(rig.ticked(nextTick.size()), nextTick);
+
+    QCOMPARE(rig.session.currentPhase(), CurrentPhase::Idle);
+    QCOMPARE(pointEnds, point ? QVector<CurrentPointEnd>{CurrentPointEnd::Interrupted} : QVector<CurrentPointEnd>());
+    QCOMPARE(testsInterrupted, point ? 0 : 1);
+    QVERIFY(!rig.session.connection().currentForced);
+    QCOMPARE(rig.session.connection().illegalSteps(), 0);
 }
 
 // The detector falls silent under a 20 mA test: the session gives up after

@@ -1,4 +1,5 @@
 #include <QtTest>
+#include <QStatusBar>
 
 #include <sys/stat.h>
 
@@ -545,23 +546,31 @@ void TestSettingsFile::importKeepsTheDetectorsScale_data()
     QTest::addColumn<int>("fileDecimals");
     QTest::addColumn<double>("span");
     QTest::addColumn<int>("sent");   // -1: refused
-    QTest::addColumn<bool>("writeAnswered");
-    QTest::newRow("two decimals, span 25.00") << 2 << 25.0 << 250 << true;
-    QTest::newRow("no decimals, span 6553") << 0 << 6553.0 << 65530 << true;
-    QTest::newRow("no decimals, span 6554 does not fit") << 0 << 6554.0 << -1 << true;
-    // The first half, word 4 in it, reached the detector; nothing came back.
-    QTest::newRow("two decimals, write unanswered") << 2 << 25.0 << 250 << false;
+    QTest::addColumn<QString>("writeFault");
+    QTest::addColumn<int>("heldDecimals");   // the detector's count after "Записать"
+    QTest::addColumn<double>("heldRange");
+    QTest::newRow("two decimals, span 25.00") << 2 << 25.0 << 250 << "" << 2 << 80.0;
+    QTest::newRow("no decimals, span 6553") << 0 << 6553.0 << 65530 << "" << 0 << 80.0;
+    QTest::newRow("no decimals, span 6554 does not fit") << 0 << 6554.0 << -1 << "" << 0 << 80.0;
+    // The first half, word 4 in it, reached the detector; nothing came back,
+    // and the read-back after it tells the count the detector now has.
+    QTest::newRow("two decimals, write unanswered") << 2 << 25.0 << 250 << "noanswer fc=10" << 2 << 80.0;
+    // The detector keeps its word 4 and takes the range 8000 in its own count.
+    QTest::newRow("two decimals, word 4 kept") << 2 << 25.0 << 250 << "ignore=4,persist" << 1 << 800.0;
 }
 
 // A file with another decimal count changes the controls only: the live
 // value, the plot and the span sent keep the detector's count of one decimal
-// until "Записать" has given the detector the file's.
+// until "Записать" has given the detector the file's and the detector's
+// block, read back, says it holds it.
 void TestSettingsFile::importKeepsTheDetectorsScale()
 {
     QFETCH(int, fileDecimals);
     QFETCH(double, span);
     QFETCH(int, sent);
-    QFETCH(bool, writeAnswered);
+    QFETCH(QString, writeFault);
+    QFETCH(int, heldDecimals);
+    QFETCH(double, heldRange);
 
     WindowOnSimulator rig;
     QVERIFY2(rig.connect({"--fast", "--steady", "--concentration", "20", "--range", "50", "--calib-delay", "0"}),
@@ -593,18 +602,19 @@ void TestSettingsFile::importKeepsTheDetectorsScale()
         QCOMPARE(spanWrites, QStringList({wordWrite(13, sent), wordWrite(12, 0x64C4), wordWrite(12, 0x7294)}));
     }
 
-    if (!writeAnswered)
-        QVERIFY(rig.sim.command("fault noanswer fc=10"));
+    if (!writeFault.isEmpty())
+        QVERIFY(rig.sim.command("fault " + writeFault));
     rig.click(ui->Write);
-    QCOMPARE(rig.tickWrites(), writeAnswered ? parameterBlockWrite() : parameterBlockWrite().mid(0, 1));
-    QCOMPARE(int(rig.sim.holding(4).value(0) >> 8 & 3), fileDecimals);
+    const bool cut = writeFault.startsWith("noanswer");
+    QCOMPARE(rig.tickWrites(), cut ? parameterBlockWrite().mid(0, 1) : parameterBlockWrite());
+    QCOMPARE(int(rig.sim.holding(4).value(0) >> 8 & 3), heldDecimals);
+    QCOMPARE(ui->valueHigh->decimals(), heldDecimals);
+    if (heldDecimals != fileDecimals)
+        QVERIFY2(rig.window.statusBar()->currentMessage().contains("в словах 4:"),
+                 qPrintable(rig.window.statusBar()->currentMessage()));
     rig.tick();
-    if (!writeAnswered) {
-        QCOMPARE(ui->lcdValue->value(), 0.0);   // no concentration in a count it may not have
-        return;
-    }
     QCOMPARE(ui->lcdValue->value(), 20.0);
-    QCOMPARE(rig.probe.plot()->upperBound, 80.0);
+    QCOMPARE(rig.probe.plot()->upperBound, heldRange);
 }
 
 // A detector whose block cannot be read takes a file the user chose for it:

@@ -586,5 +586,53 @@ calibration</translation>
         <source>Ожидание ответа датчика с адресом %1</source>
         <translation>Waiting for the detector at address %1 to answer</translation>
     </message>
+    <message>
+        <source>Датчик перезапустился или вышел из сервисного режима: калибровка тока прервана, её итог неизвестен</source>
+        <translation>The detector restarted or left service mode: the current calibration was interrupted, its outcome is unknown</translation>
+    </message>
+    <message>
+        <source>Датчик не ответил на сохранение калибровки тока, её итог неизвестен</source>
+        <translation>The detector did not answer the save of the current calibration, its outcome is unknown</translation>
+    </message>
+    <message>
+        <source>Датчик перезапустился или вышел из сервисного режима: тест токового выхода прерван</source>
+        <translation>The detector restarted or left service mode: the current output test was interrupted</translation>
+    </message>
+    <message>
+        <source>Датчик перезапустился или вышел из сервисного режима: калибровка нуля прервана, её итог неизвестен</source>
+        <translation>The detector restarted or left service mode: the zero calibration was interrupted, its outcome is unknown</translation>
+    </message>
+    <message>
+        <source>Датчик перезапустился или вышел из сервисного режима: калибровка диапазона прервана, её итог неизвестен</source>
+        <translation>The detector restarted or left service mode: the span calibration was interrupted, its outcome is unknown</translation>
+    </message>
+    <message>
+        <source>Датчик не ответил на переключение на газ %1. Проверяется, что в нём записано; до ответа отключиться и выйти нельзя.</source>
+        <translation>The detector did not answer the switch to gas %1. Checking what it holds; until it answers, you cannot disconnect or quit.</translation>
+    </message>
+    <message>
+        <source>Датчик отказал в записи параметров (код исключения %1), ничего не записано</source>
+        <translation>The detector refused the parameter write (exception code %1), nothing was written</translation>
+    </message>
+    <message>
+        <source>Параметры не записаны: запрос не ушёл в линию</source>
+        <translation>Parameters not written: the request did not go out on the line</translation>
+    </message>
+    <message>
+        <source>Датчик не подтвердил запись параметров, и прочитать их не удалось: что в нём записано, неизвестно. Нажмите «Обновить» или «Записать» ещё раз</source>
+        <translation>The detector did not confirm the parameter write and they could not be read back: what it holds is unknown. Press "Read" or "Write" again</translation>
+    </message>
+    <message>
+        <source>Датчик хранит не то, что отправлено, в словах %1: показано то, что прочитано из датчика</source>
+        <translation>The detector holds other values than sent in words %1: shown is what was read from the detector</translation>
+    </message>
+    <message>
+        <source>Параметры записаны и прочитаны обратно без расхождений</source>
+        <translation>Parameters written and read back with no difference</translation>
+    </message>
+    <message>
+        <source>Датчик не подтвердил запись параметров, но прочитанные обратно они совпадают с отправленными</source>
+        <translation>The detector did not confirm the parameter write, but read back they match what was sent</translation>
+    </message>
 </context>
 </TS>

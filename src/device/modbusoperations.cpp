@@ -98,6 +98,23 @@ QVector<QString> ModbusOperations::readGazNameTable()
     return names;
 }
 
+QVector<quint16> ModbusOperations::readStatusWord()
+{
+    return master->readInputRegisters(quint16(Address::kInputValues + StatusWord), 1);
+}
+
+// A calibration value whose answer was lost is read back before anything
+// follows it: the detector holds it, or the save must not go.
+ExchangeOutcome ModbusOperations::writeValueWord(quint16 word, quint16 value)
+{
+    const ExchangeOutcome written = master->writeSingleHoldingRegister(word, value);
+    if (!written.unknown())
+        return written;
+    if (master->readHoldingRegisters(word, 1) == QVector<quint16>{value})
+        return ExchangeOutcome::answered("lost answer, value read back");
+    return written;
+}
+
 ExchangeOutcome ModbusOperations::setServiceMode()
 {
     return master->writeSingleHoldingRegister(quint16(ModeRegisterWord), kServiceModeValue);
@@ -117,7 +134,7 @@ ExchangeOutcome ModbusOperations::setCalibValue(quint16 value)
 {
     // A value the detector did not take is not followed by the command, or
     // it would calibrate on its old value.
-    const ExchangeOutcome valueTaken = master->writeSingleHoldingRegister(quint16(SpanConcentrationWord), value);
+    const ExchangeOutcome valueTaken = writeValueWord(quint16(SpanConcentrationWord), value);
     if (!valueTaken)
         return valueTaken;
     return master->writeSingleHoldingRegister(quint16(CommandWord), CmdSpanValueTake);
@@ -145,7 +162,7 @@ ExchangeOutcome ModbusOperations::IoutCalib_20maStart()
 
 ExchangeOutcome ModbusOperations::IoutCalibValueSet(quint16 value)
 {
-    return master->writeSingleHoldingRegister(quint16(CurrentSetValueWord), value);
+    return writeValueWord(quint16(CurrentSetValueWord), value);
 }
 
 ExchangeOutcome ModbusOperations::IoutTestStart()

@@ -40,6 +40,9 @@ public:
     // read that tells what answers at an address.
     QVector<quint16> readIdentity();
     QVector<QString> readGazNameTable();
+    // The status word alone: whether the detector is still where an
+    // operation left it, just before its value or save goes out.
+    QVector<quint16> readStatusWord();
 
     ExchangeOutcome setServiceMode();
     ExchangeOutcome setWorkingMode();
@@ -60,6 +63,8 @@ public:
     bool blockWriteMixed() const { return mixedBlock; }
 
 private:
+    ExchangeOutcome writeValueWord(quint16 word, quint16 value);
+
     Modbus *master;
     bool mixedBlock = false;
 };

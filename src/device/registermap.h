@@ -73,6 +73,7 @@ enum InputWord : int {
 
 // Status bits read on their own, besides the status text.
 constexpr quint16 kStatusServiceMode = 0x0080;
+constexpr quint16 kStatusInitialising = 0x0040;
 constexpr quint16 kStatusZeroCalibration = 0x0100;
 constexpr quint16 kStatusSpanCalibration = 0x0200;
 

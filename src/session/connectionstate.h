@@ -35,6 +35,12 @@ struct ConnectionState
     // to write, null when none waits.
     QString gasWanted;
     Phase<GasSwitchPhase> gasSwitch{GasSwitchPhase::None, gasSwitchStepLegal};
+    // A switch whose answer was lost: the name it wrote and whether to the
+    // main gas, until a read of the block tells whether the detector took it.
+    // Null while none is being checked.
+    QString gasChecked;
+    bool gasCheckedToMain = false;
+    bool gasCheckedFromMain = false;
     // A new slave address that goes out after the block write, 0 when none.
     quint8 newAddress = 0;
 
@@ -45,6 +51,9 @@ struct ConnectionState
     // The detector's block as last read on this connection, changed only by
     // the gas switches it took since: what a gas switch writes back.
     QVector<quint16> detectorBlock;
+    // A block write ended with its outcome unknown and no read-back: what
+    // the detector holds is read before a gas switch writes a block again.
+    bool detectorBlockUnknown = false;
     // The parameter block goes out only while it is this detector's: read
     // complete from it, or imported by the user, on this connection.
     bool blockIsDetectors = false;
@@ -77,6 +86,9 @@ struct ConnectionState
     Phase<GasCalibrationPhase> gasCalibration{GasCalibrationPhase::Idle, gasCalibrationStepLegal};
     bool calibBitSeen = false;
     int pollsWithoutCalibBit = 0;
+    // A poll has shown the service mode a running operation put the detector
+    // in; a later one without it means the detector restarted or left it.
+    bool operationServiceSeen = false;
 
     Phase<CurrentPhase> current{CurrentPhase::Idle, currentStepLegal};
 

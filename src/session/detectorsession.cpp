@@ -101,6 +101,7 @@ void DetectorSession::showLiveValues(const QVector<quint16> &input)
 {
     conn.polledStatus = input[StatusWord];
     emit polled(input);
+    watchRunningOperation(input[StatusWord]);
     finishCalibration(input[StatusWord]);
     showConcentration(input[ConcentrationWord]);
 }
@@ -140,6 +141,7 @@ void DetectorSession::showGasTable(const QVector<quint16> &input)
     if (gasNumberValid(main))
         conn.shownMainGas = conn.gasTable[main - 1];
     emit gasNamesShown(conn.shownTargetGas, conn.shownMainGas);
+    recogniseMainGas();
 
     const bool named = !conn.shownTargetGas.isEmpty() && !conn.shownMainGas.isEmpty();
     if (!named || conn.shownTargetGas == conn.shownMainGas)

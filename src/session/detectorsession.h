@@ -122,6 +122,8 @@ signals:
     void gasCalibrationEnded(CalibrationKind kind, GasCalibrationEnd end);
     void currentPointEnded(CalibrationKind kind, CurrentPointEnd end);
     void currentTestStopped();
+    // The detector restarted or left service mode during a current test.
+    void currentTestInterrupted();
     // The stop of a forced output current, or working mode after it, was
     // refused or not answered: the output may still be forced.
     void testStopNotConfirmed(const ExchangeOutcome &outcome);
@@ -153,13 +155,20 @@ private:
     void takeBlockAsRead();
     void takeDetectorScale(const quint16 *block);
     void noteBlockWritten(bool written);
+    void readBackWrittenBlock(const QVector<quint16> &sent, const ExchangeOutcome &written);
+    void blockNotReadBack(const QVector<quint16> &sent, const ExchangeOutcome &written);
+    void tellNothingWritten(const ExchangeOutcome &written);
+    bool knowDetectorBlock();
     // gas selection (detectorsession_gas.cpp)
     void serveGasSwitch();
-    void gasSwitchTaken(const QVector<quint16> &block);
-    void gasSwitchRefused();
+    void checkGasSwitch(const QString &name, bool toMain);
+    bool readBackGasSwitch();
+    void gasSwitchSettled(const QString &name, bool toMain, bool taken, bool fromMain, const QVector<quint16> &block);
     void dropGasSwitch();
+    void recogniseMainGas();
     // gas calibration (detectorsession_gascalib.cpp)
     void serveGasCalibrationRequests();
+    void sendZeroSave();
     void sendSpanValue();
     void waitForCalibration(GasCalibrationPhase waiting);
     void finishCalibration(quint16 status);
@@ -175,6 +184,12 @@ private:
     bool currentPointRunning() const;
     CalibrationKind currentPointKind() const;
     void endRunningCurrentStep();
+    // a detector that left a running operation (detectorsession_restart.cpp)
+    enum class OperationHold { Holds, Left, Unknown };
+    bool operationRunning() const;
+    void watchRunningOperation(quint16 status);
+    OperationHold confirmOperationHolds();
+    void interruptOperations();
     // what an ended connection left (detectorsession_leftbehind.cpp)
     void rememberWhatIsLeft();
     void settleWhatWasLeft();

@@ -31,6 +31,7 @@ void DetectorSession::takeBlockAsRead()
     conn.detectorBlock = QVector<quint16>(regHold, regHold + kDeviceWords);
     takeControlsScale(regHold);
     emit blockRead();
+    recogniseMainGas();
     if (!conn.mainGasActive)
         conn.targetGasName = conn.activeGasName;
     conn.blockIsDetectors = true;
@@ -106,18 +107,76 @@ void DetectorSession::writeParameterBlock()
     storeControls();
     regHold[ModbusAddressWord] = withModbusAddress(regHold[ModbusAddressWord], conn.slaveAddress);
     const QVector<quint16> block(regHold, regHold + kDeviceWords);
-    const bool written = modbus.writeHOLDregs(block).taken();
-    noteBlockWritten(written);
-    if (written)
-        conn.detectorBlock = block;
-    else if (modbus.blockWriteMixed())
-        emit notice({SessionNoticeKind::BlockHalfWritten});
+    const ExchangeOutcome written = modbus.writeHOLDregs(block);
+    if (written.unknown() || written.taken() || modbus.blockWriteMixed())
+        readBackWrittenBlock(block, written);
+    else
+        tellNothingWritten(written);
     if (newAddress == 0)
         return;
-    if (written)
+    if (written.taken())
         moveDetectorTo(newAddress);
     else
         emit notice({SessionNoticeKind::BlockNotWrittenAddressKept, conn.slaveAddress});
+}
+
+// What the detector holds after a write is what it says when read, not what
+// was sent: it may keep words it will not take, and an answer lost on the
+// line says nothing either way. The controls, the scale and the block as
+// read come from the read-back, and the words that differ are named.
+void DetectorSession::readBackWrittenBlock(const QVector<quint16> &sent, const ExchangeOutcome &written)
+{
+    const QVector<quint16> read = modbus.readHOLDregs();
+    if (read.size() != kDeviceWords) {
+        blockNotReadBack(sent, written);
+        return;
+    }
+    std::copy(read.cbegin(), read.cend(), regHold);
+    conn.detectorBlockUnknown = false;
+    takeBlockAsRead();
+    SessionNotice told(written.taken() ? SessionNoticeKind::BlockWritten : SessionNoticeKind::BlockHeldUnconfirmed);
+    for (int word = 0; word < kDeviceWords; ++word) {
+        if (read[word] != sent[word])
+            told.words << word;
+    }
+    if (!told.words.isEmpty())
+        told.kind = SessionNoticeKind::BlockDiffers;
+    emit notice(told);
+}
+
+// Without a read-back a taken write is believed; any other leaves the block
+// unknown until it is read again.
+void DetectorSession::blockNotReadBack(const QVector<quint16> &sent, const ExchangeOutcome &written)
+{
+    noteBlockWritten(written.taken());
+    if (written.taken()) {
+        conn.detectorBlock = sent;
+        return;
+    }
+    conn.detectorBlockUnknown = true;
+    emit notice({modbus.blockWriteMixed() ? SessionNoticeKind::BlockHalfWritten : SessionNoticeKind::BlockUnknown});
+}
+
+void DetectorSession::tellNothingWritten(const ExchangeOutcome &written)
+{
+    SessionNotice told(written.isRefusal() ? SessionNoticeKind::BlockRefused : SessionNoticeKind::BlockNotSent);
+    told.exceptionCode = written.exceptionCode();
+    emit notice(told);
+}
+
+// Before a gas switch writes the detector's block back with another name,
+// a block left unknown by a lost answer is read: false while it cannot be.
+bool DetectorSession::knowDetectorBlock()
+{
+    if (!conn.detectorBlockUnknown)
+        return true;
+    const QVector<quint16> read = modbus.readHOLDregs();
+    if (read.size() != kDeviceWords)
+        return false;
+    conn.detectorBlock = read;
+    conn.detectorBlockUnknown = false;
+    takeDetectorScale(read.constData());
+    return true;
 }
 
 // Word 1 alone, in the same tick as the block; the session then follows the

@@ -66,11 +66,22 @@ void DetectorSession::sendTestCurrent(quint16 hundredths)
 // "Завершить" goes out with the same tick.
 void DetectorSession::sendCurrentPoint(CalibrationKind kind)
 {
+    const OperationHold hold = confirmOperationHolds();
+    if (hold == OperationHold::Unknown)
+        (kind == CalibrationKind::Current4mA ? conn.req4maValue : conn.req20maValue) = true;
+    if (hold != OperationHold::Holds)
+        return;
     const quint16 hundredths = encodeCurrent(view.currentPointValue(kind));
     emit valueSent(kind, hundredths);
-    if (modbus.IoutCalibValueSet(hundredths) && modbus.CalibrSave())
+    if (!modbus.IoutCalibValueSet(hundredths)) {
+        endCurrentPoint(kind, CurrentPointEnd::Failed);
         return;
-    endCurrentPoint(kind, CurrentPointEnd::Failed);
+    }
+    const ExchangeOutcome saved = modbus.CalibrSave();
+    if (saved.unknown())
+        endCurrentPoint(kind, CurrentPointEnd::SaveUnknown);
+    else if (!saved.taken())
+        endCurrentPoint(kind, CurrentPointEnd::Failed);
 }
 
 void DetectorSession::startCurrentPoint(CalibrationKind point)

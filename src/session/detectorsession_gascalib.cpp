@@ -11,27 +11,45 @@ namespace {
 // running; a bit that comes one or two polls late still counts.
 const int kCalibrationBitPolls = 5;
 
+// Known not to have been carried out: refused, or never sent. A command
+// whose answer was lost may have been: the status bit tells.
+bool notCarriedOut(const ExchangeOutcome &outcome)
+{
+    return !outcome.taken() && !outcome.unknown();
+}
+
 } // namespace
 
 // The commands wait while a gas switch is still to be written: a calibration
 // runs on the gas it was begun for.
 void DetectorSession::serveGasCalibrationRequests()
 {
-    if (!conn.gasWanted.isNull())
+    if (!conn.gasWanted.isNull() || !conn.gasChecked.isNull())
         return;
     if (takeRequest(conn.reqZeroStart)) {
         emit valueSent(CalibrationKind::Zero, 0);
         conn.calibrationForced = true;
-        if (!modbus.setCalibZero())
+        if (notCarriedOut(modbus.setCalibZero()))
             endGasCalibration(GasCalibrationEnd::CommandFailed);
     }
-    if (takeRequest(conn.reqZeroSave)) {
-        waitForCalibration(GasCalibrationPhase::ZeroWaiting);
-        if (!modbus.CalibrSave())
-            endGasCalibration(GasCalibrationEnd::CommandFailed);
-    }
+    if (takeRequest(conn.reqZeroSave))
+        sendZeroSave();
     if (takeRequest(conn.reqSpanValue))
         sendSpanValue();
+}
+
+// The save goes only to a detector still in the calibration; while that
+// cannot be read, it waits for the next tick.
+void DetectorSession::sendZeroSave()
+{
+    const OperationHold hold = confirmOperationHolds();
+    if (hold == OperationHold::Unknown)
+        conn.reqZeroSave = true;
+    if (hold != OperationHold::Holds)
+        return;
+    waitForCalibration(GasCalibrationPhase::ZeroWaiting);
+    if (notCarriedOut(modbus.CalibrSave()))
+        endGasCalibration(GasCalibrationEnd::CommandFailed);
 }
 
 // The span concentration travels in one 16-bit register, in the detector's
@@ -50,6 +68,11 @@ void DetectorSession::sendSpanValue()
         endGasCalibration(GasCalibrationEnd::ValueOutOfRange);
         return;
     }
+    const OperationHold hold = confirmOperationHolds();
+    if (hold == OperationHold::Unknown)
+        conn.reqSpanValue = true;
+    if (hold != OperationHold::Holds)
+        return;
     const quint16 value = static_cast<quint16>(encodeScaled(shown, conn.detectorScale, kWordMax));
     // The block keeps the count of its own word 4, which after an import is
     // the file's, not the detector's.
@@ -63,7 +86,7 @@ void DetectorSession::sendSpanValue()
         return;
     }
     waitForCalibration(GasCalibrationPhase::SpanWaiting);
-    if (!modbus.CalibrSave())
+    if (notCarriedOut(modbus.CalibrSave()))
         endGasCalibration(GasCalibrationEnd::CommandFailed);
 }
 

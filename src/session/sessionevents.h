@@ -3,6 +3,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QVector>
 
 // How a gas calibration ended. The window turns each into its text.
 enum class GasCalibrationEnd {
@@ -14,6 +15,7 @@ enum class GasCalibrationEnd {
     ScaleUnknown,         // the detector's decimal count not read: no value sent
     ValueOutOfRange,      // the value does not fit its register: none sent
     MainGasRefused,       // the switch to the main gas it needs was not taken
+    Interrupted,          // the detector restarted or left service mode under it
 };
 
 // How a current-output calibration point ended.
@@ -22,6 +24,8 @@ enum class CurrentPointEnd {
     Cancelled,   // "Завершить" before "Калибровать"
     Failed,      // the value or the save not taken
     CutOff,      // the connection ended under it
+    Interrupted, // the detector restarted or left service mode under it
+    SaveUnknown, // the save's answer was lost: whether it holds is not known
 };
 
 // What the status line tells, beside the tabs' own texts.
@@ -33,6 +37,13 @@ enum class SessionNoticeKind {
     TargetGasReturnRefused,     // `gas` not taken back; retried every tick
     TargetGasNotTaken,
     MainGasNotTaken,
+    GasSwitchUnknown,           // no answer to the switch to `gas`: its block is read back
+    BlockRefused,               // nothing written: refused with `exceptionCode`
+    BlockNotSent,               // nothing written: the port or the line would not carry it
+    BlockUnknown,               // no answer and no read-back: read before the next block write
+    BlockDiffers,               // written and read back; `words` hold other values than sent
+    BlockWritten,               // written and read back, every word as sent
+    BlockHeldUnconfirmed,       // not confirmed, yet read back with every word as sent
 };
 
 struct SessionNotice
@@ -46,6 +57,8 @@ struct SessionNotice
     int address;
     int current;
     QString gas;
+    quint8 exceptionCode = 0;
+    QVector<int> words;
 };
 
 // What a connection that ended left switched on in its detector, kept by the

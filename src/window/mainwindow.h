@@ -120,6 +120,7 @@ private:
     // current output (mainwindow_current.cpp)
     void showCurrentPointEnd(CalibrationKind kind, CurrentPointEnd end);
     void showCurrentTestStopped();
+    void showCurrentTestInterrupted();
     void showTestStopNotConfirmed(const ExchangeOutcome &outcome);
     // the calibration journal (mainwindow_journal.cpp)
     JournalRecord &recordOf(CalibrationKind kind);

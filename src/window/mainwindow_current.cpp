@@ -19,6 +19,13 @@ void MainWindow::showCurrentPointEnd(CalibrationKind kind, CurrentPointEnd end)
     case CurrentPointEnd::CutOff:
         text = tr("Связь прервалась во время калибровки, её итог неизвестен");
         break;
+    case CurrentPointEnd::Interrupted:
+        text = tr("Датчик перезапустился или вышел из сервисного режима: калибровка тока прервана, "
+                  "её итог неизвестен");
+        break;
+    case CurrentPointEnd::SaveUnknown:
+        text = tr("Датчик не ответил на сохранение калибровки тока, её итог неизвестен");
+        break;
     }
     if (end != CurrentPointEnd::CutOff)
         (at4 ? ui->Calib4maStart : ui->Calib20maStart)->setFocus();
@@ -30,6 +37,15 @@ void MainWindow::showCurrentTestStopped()
 {
     ui->Test->setFocus();
     ui->calib_iout_stat->setText(tr("Тест завершён"));
+}
+
+// The stop still goes out: a detector that only seemed to restart may
+// still force its output.
+void MainWindow::showCurrentTestInterrupted()
+{
+    ui->Test->setFocus();
+    ui->calib_iout_stat->setText(
+        tr("Датчик перезапустился или вышел из сервисного режима: тест токового выхода прерван"));
 }
 
 // Said on the tab, where "Завершить" stays usable, and in the status line,

@@ -32,6 +32,12 @@ void MainWindow::showGasCalibrationEnd(CalibrationKind kind, GasCalibrationEnd e
     case GasCalibrationEnd::MainGasRefused:
         text = tr("Датчик не переключился на основной газ, калибровка отменена");
         break;
+    case GasCalibrationEnd::Interrupted:
+        text = zero ? tr("Датчик перезапустился или вышел из сервисного режима: калибровка нуля прервана, "
+                         "её итог неизвестен")
+                    : tr("Датчик перезапустился или вышел из сервисного режима: калибровка диапазона "
+                         "прервана, её итог неизвестен");
+        break;
     }
     ui->calib_stat->setText(text);
     endRecord(gasRecord, text);

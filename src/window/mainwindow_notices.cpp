@@ -18,6 +18,14 @@ QString whatIsLeft(const LeftInDetector &left)
     return parts.join("; ");
 }
 
+QString wordList(const QVector<int> &words)
+{
+    QStringList numbers;
+    for (int word : words)
+        numbers << QString::number(word);
+    return numbers.join(", ");
+}
+
 QString detectorName(qint64 serial)
 {
     if (serial == kUnknownSerial)
@@ -62,6 +70,33 @@ void MainWindow::tellNotice(const SessionNotice &notice)
         break;
     case SessionNoticeKind::MainGasNotTaken:
         tell(tr("Датчик не принял переключение на основной газ и остался на целевом"));
+        break;
+    case SessionNoticeKind::GasSwitchUnknown:
+        tell(tr("Датчик не ответил на переключение на газ %1. Проверяется, что в нём записано; до ответа "
+                "отключиться и выйти нельзя.")
+                 .arg(notice.gas));
+        break;
+    case SessionNoticeKind::BlockRefused:
+        tell(tr("Датчик отказал в записи параметров (код исключения %1), ничего не записано")
+                 .arg(notice.exceptionCode));
+        break;
+    case SessionNoticeKind::BlockNotSent:
+        tell(tr("Параметры не записаны: запрос не ушёл в линию"));
+        break;
+    case SessionNoticeKind::BlockUnknown:
+        tell(tr("Датчик не подтвердил запись параметров, и прочитать их не удалось: что в нём записано, "
+                "неизвестно. Нажмите «Обновить» или «Записать» ещё раз"));
+        break;
+    case SessionNoticeKind::BlockDiffers:
+        tell(tr("Датчик хранит не то, что отправлено, в словах %1: показано то, что прочитано из датчика")
+                 .arg(wordList(notice.words)));
+        break;
+    case SessionNoticeKind::BlockWritten:
+        tell(tr("Параметры записаны и прочитаны обратно без расхождений"));
+        break;
+    case SessionNoticeKind::BlockHeldUnconfirmed:
+        tell(tr("Датчик не подтвердил запись параметров, но прочитанные обратно они совпадают с "
+                "отправленными"));
         break;
     }
 }

@@ -25,6 +25,7 @@ void MainWindow::connectSession()
     connect(&session, &DetectorSession::gasCalibrationEnded, this, &MainWindow::showGasCalibrationEnd);
     connect(&session, &DetectorSession::currentPointEnded, this, &MainWindow::showCurrentPointEnd);
     connect(&session, &DetectorSession::currentTestStopped, this, &MainWindow::showCurrentTestStopped);
+    connect(&session, &DetectorSession::currentTestInterrupted, this, &MainWindow::showCurrentTestInterrupted);
     connect(&session, &DetectorSession::testStopNotConfirmed, this, &MainWindow::showTestStopNotConfirmed);
     connect(&session, &DetectorSession::notice, this, &MainWindow::tellNotice);
     connect(&session, &DetectorSession::leftBehind, this, &MainWindow::tellLeftBehind);

@@ -348,6 +348,17 @@ quint8 Detector::runCommand(quint16 code)
     }
 }
 
+void Detector::restart(int ms)
+{
+    holding[Reg::mode] = static_cast<quint16>(holding[Reg::mode] & ~serviceModeBit);
+    zeroRunning = spanRunning = false;
+    calibrationTimer.stop();
+    currentSource = CurrentSource::Measure;
+    restartMs = ms;
+    restartClock.start();
+    emit event(QString("restart ms=%1").arg(ms));
+}
+
 void Detector::finishCalibration()
 {
     const QString kind = zeroRunning ? "zero" : "span";

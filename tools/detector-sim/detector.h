@@ -47,6 +47,12 @@ public:
     void setDrift(double amplitude) { drift = amplitude; }
     void setNoise(double amplitude) { noise = amplitude; }
 
+    // A power dip: silent for `ms`, then back in working mode with its gas
+    // calibration, current calibration and test ended. What is in its holding
+    // registers stays, as in a detector's non-volatile memory.
+    void restart(int ms);
+    bool restarting() const { return restartClock.isValid() && restartClock.elapsed() < restartMs; }
+
     quint16 statusWord();
     quint16 concentrationRaw();
     int outputCurrent();          // hundredths of a mA
@@ -85,6 +91,8 @@ private:
     int calibDelayMs;
     QTimer calibrationTimer;
     QElapsedTimer clock;
+    QElapsedTimer restartClock;
+    int restartMs = 0;
     std::mt19937 random;
 };
 

@@ -27,6 +27,7 @@ const KindInfo kinds[] = {
     {FaultKind::WrongAddress, "wrongaddr", 0, 0, 255},
     {FaultKind::Close, "close", -1, 0, 0},
     {FaultKind::HideBits, "hidebits", 0x0300, 1, 65535},   // both calibration bits
+    {FaultKind::Restart, "restart", 1200, 0, 600000},
     {FaultKind::Echo, "echo", 0, 0, 600000},
     {FaultKind::Ignore, "ignore", 0, 0, 65535},
 };
@@ -152,7 +153,7 @@ bool parseFaultRule(const QString &text, FaultRule &rule, QString &error)
     const KindInfo *info = findKind(words[0]);
     if (!info) {
         error = QString("unknown fault \"%1\" (noanswer, badcrc, truncate, exception, delay, "
-                        "gap, garbage, wrongaddr, close, hidebits, echo, ignore, silent)").arg(words[0]);
+                        "gap, garbage, wrongaddr, close, hidebits, restart, echo, ignore, silent)").arg(words[0]);
         return false;
     }
     rule.kind = info->kind;
@@ -300,6 +301,7 @@ QVector<Segment> FaultInjector::shape(const AppliedFault &fault, const QByteArra
     case FaultKind::None:
     case FaultKind::Exception:  // already the exception answer
     case FaultKind::HideBits:   // already in the answer
+    case FaultKind::Restart:    // never answered
     case FaultKind::Ignore:     // the detector's doing, not the answer's
         break;
     }

@@ -20,6 +20,8 @@ enum class FaultKind {
     WrongAddress, // a correct answer from another slave address
     Close,        // the pty is closed instead of answering: the port vanishes
     HideBits,     // status bits N cleared in an answer that carries the status word
+    Restart,      // the detector restarts instead of answering: silent N ms, then
+                  // back in working mode, its calibration and current test ended
     // Two that spoil nothing: an echoing adapter on the line, and a detector
     // that keeps one register whatever is written to it.
     Echo,         // the request comes back first; the answer N ms after it

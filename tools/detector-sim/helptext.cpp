@@ -89,6 +89,9 @@ Faults
                        status word (default 768, both calibration bits): with
                        fc=04 and count=N the bit shows N polls late, with
                        persist never
+    restart[=MS]       the detector restarts instead of answering: silent MS ms
+                       (default 1200), then in working mode with any gas
+                       calibration, current calibration or test ended
     echo[=MS]          the request comes back first, as through an echoing
                        adapter; the answer MS later (default 0: glued to it)
     ignore=N           a write over register N is answered as done, but N

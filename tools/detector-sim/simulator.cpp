@@ -222,7 +222,16 @@ QVector<Segment> Simulator::answerOf(int member, const Request &request, const Q
     FaultInjector &faults = line.member(member).faults;
     const double received = seconds();
     const quint8 address = detector.slaveAddress();
+    if (detector.restarting()) {
+        log(requestLogLine(received, request, AppliedFault(), "restarting") + whose(member));
+        return {};
+    }
     const AppliedFault fault = faults.pick(request.function, request.address, request.count);
+    if (fault.kind == FaultKind::Restart) {
+        log(requestLogLine(received, request, fault, "restarting") + whose(member));
+        detector.restart(fault.argument);
+        return {};
+    }
     // What the request makes happen is logged after the request itself.
     holdingEvents = true;
     // A refusing device has not carried the request out; every other fault
