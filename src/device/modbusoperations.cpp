@@ -53,6 +53,11 @@ bool ModbusOperations::portErrorIsPermission() const
     return master->openRefused();
 }
 
+PortOpenFailure ModbusOperations::openFailure() const
+{
+    return master->openFailure();
+}
+
 ExchangeOutcome ModbusOperations::lastOutcome() const
 {
     return master->lastOutcome();

@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QSerialPort>
+#include <QSerialPortInfo>
 
 namespace {
 
@@ -83,14 +84,15 @@ bool Modbus::openPort()
     unanswered.clear();
     roundHeld = false;
     outcome = ExchangeOutcome();
+    whyNotOpened = PortOpenFailure::None;
     if (serialPort->open(QIODevice::ReadWrite)) {
         // Whatever a previous program's exchange left on the line is no answer.
         serialPort->clear(QSerialPort::AllDirections);
         return true;
     }
-    // The window stays silent about it; whoever runs the program from a
-    // terminal still learns why (permission denied is the usual reason).
-    qDebug().noquote() << QString("Не удалось открыть порт \"%1\": %2").arg(portName, serialPort->errorString());
+    const QString location = portName.isEmpty() ? QString() : QSerialPortInfo(portName).systemLocation();
+    whyNotOpened = classifyOpenFailure(location, serialPort->error() == QSerialPort::PermissionError);
+    qDebug().noquote() << QString("Cannot open port \"%1\": %2").arg(portName, serialPort->errorString());
     return false;
 }
 

@@ -98,6 +98,7 @@ private:
     // connection (mainwindow_connection.cpp)
     void fillPortList();
     bool slaveAddressUsableOrExplain(int address);
+    void tellPortNotOpened();
     void endConnection();
     // status line (mainwindow_notices.cpp)
     void tell(const QString &text);
@@ -128,6 +129,12 @@ private:
     void endRecord(JournalRecord &record, const QString &outcome);
     void writeEndedRecords();
     void writeRecord(JournalRecord &record);
+    // a file of this or another detector, a new address (mainwindow_transfer.cpp)
+    QString transferRefusalText(const RegisterModel::SettingsTransfer &transfer) const;
+    QString lentSettingsText(qint64 fileSerial, const QStringList &rounded) const;
+    void importSettings(const quint16 *file, const QString &path);
+    bool lentSettingsConfirmed();
+    void tellAddressInUse(quint8 address, AddressProbe found);
     // state file (mainwindow_settings.cpp)
     void DataSave();
 

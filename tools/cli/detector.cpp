@@ -51,18 +51,6 @@ int openDetector(ModbusOperations &device, const CliOptions &options)
     return fail(ExitUsage, QString("cannot open port %1: %2").arg(options.port, device.portError()));
 }
 
-bool somethingAnswered(const ModbusOperations &device)
-{
-    switch (device.lastOutcome().kind()) {
-    case ExchangeOutcome::Kind::NoAnswer:
-    case ExchangeOutcome::Kind::NotSent:
-    case ExchangeOutcome::Kind::PortError:
-        return false;
-    default:
-        return true;
-    }
-}
-
 QString failedBecause(const ModbusOperations &device, const QString &what)
 {
     const ExchangeOutcome outcome = device.lastOutcome();
