@@ -6,7 +6,6 @@
 #include <QDebug>
 #include <QElapsedTimer>
 #include <QSerialPort>
-#include <QSerialPortInfo>
 
 namespace {
 
@@ -90,7 +89,8 @@ bool Modbus::openPort()
         serialPort->clear(QSerialPort::AllDirections);
         return true;
     }
-    const QString location = portName.isEmpty() ? QString() : QSerialPortInfo(portName).systemLocation();
+    // A bare name lies under /dev, as the port layer takes it.
+    const QString location = portName.isEmpty() || portName.contains('/') ? portName : "/dev/" + portName;
     whyNotOpened = classifyOpenFailure(location, serialPort->error() == QSerialPort::PermissionError);
     qDebug().noquote() << QString("Cannot open port \"%1\": %2").arg(portName, serialPort->errorString());
     return false;
