@@ -11,6 +11,7 @@
 
 #include "logcapture.h"
 #include "registermodel.h"
+#include "settingsfile.h"
 #include "simwindow.h"
 
 // The connection panel: the port list with its extra entries, Start, Stop and
@@ -170,13 +171,32 @@ void loseTheLine(SimWindow &w)
     QVERIFY(w.sim.command("fault clear"));
 }
 
+// "Импорт" of the detector's own block with another serial number in it.
+void importWithSerial(SimWindow &w, quint32 serial)
+{
+    QVector<quint16> block = w.sim.holding(0, RegisterModel::kDeviceWords);
+    QCOMPARE(block.size(), RegisterModel::kDeviceWords);
+    block.resize(RegisterModel::kBlockWords);
+    block[RegisterModel::SerialHighWord] = RegisterModel::highHalf(serial);
+    block[RegisterModel::SerialLowWord] = RegisterModel::lowHalf(serial);
+    const QString file = QDir::current().absoluteFilePath("settings.bin");
+    writeFile(file, encodeSettings(block.constData()));
+    DialogDriver dialogs;
+    dialogs.acceptFile(file);
+    clickOnItsTab(w, "Import");
+    QCOMPARE(dialogs.unexpected(), QStringList());
+}
+
 // The steps of a row: "tick", "close" (the window goes away, as after
 // "Выход" or the window's close button), "connect", "lose" (the line drops),
-// "sim ..." (a simulator command) or the name of a button to click.
+// "import SERIAL" (a file of that serial number), "sim ..." (a simulator
+// command) or the name of a button to click.
 void play(SimWindow &w, const QStringList &steps)
 {
     for (const QString &step : steps) {
-        if (step == "tick")
+        if (step.startsWith("import "))
+            importWithSerial(w, step.section(' ', 1).toUInt());
+        else if (step == "tick")
             w.probe->tick();
         else if (step == "close")
             w.window.reset();
@@ -602,6 +622,10 @@ void TestConnection::lostConnectionsAreTold_data()
         << QStringList{blockRefused, "connect", "tick", "Test20mA", "tick", "lose",
                        blockRefused, "connect", "tick", "CalibZeroStart", "tick", "lose"}
         << unread + "тест или калибровка токового выхода; сервисный режим калибровки по газу" + atTheNext;
+    // Not under the serial number of a file written to it.
+    QTest::newRow("an unread detector given a file")
+        << QStringList{blockRefused, "connect", "tick", "import 99", "Write", "tick", "Test20mA", "tick", "lose"}
+        << unread + "тест или калибровка токового выхода" + atTheNext;
     // Another detector hears of it once, when its block is first read.
     QTest::newRow("told once, not at every Обновить")
         << QStringList{"connect", "tick", "Test20mA", "tick", "lose", "sim set holding 20 0 99", "connect", "tick",

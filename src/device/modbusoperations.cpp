@@ -48,11 +48,6 @@ QString ModbusOperations::portError() const
     return master->errorString();
 }
 
-bool ModbusOperations::portErrorIsPermission() const
-{
-    return master->openRefused();
-}
-
 PortOpenFailure ModbusOperations::openFailure() const
 {
     return master->openFailure();

@@ -27,7 +27,6 @@ public:
     bool isOpen() const;
     void setReadTimeout(int ms);
     QString portError() const;
-    bool portErrorIsPermission() const;
     PortOpenFailure openFailure() const;
     // How the last transaction ended; after a write operation of several
     // requests, the one that ended it.

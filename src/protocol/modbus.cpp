@@ -123,11 +123,6 @@ QString Modbus::errorString() const
     return serialPort->errorString();
 }
 
-bool Modbus::openRefused() const
-{
-    return serialPort->error() == QSerialPort::PermissionError;
-}
-
 ExchangeOutcome Modbus::lastOutcome() const
 {
     return outcome;

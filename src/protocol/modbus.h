@@ -39,9 +39,6 @@ public:
     void setReadTimeout(int ms);
     // Why the port last failed to open, or failed since.
     QString errorString() const;
-    // Whether the open was refused for permission: the file's own, or the
-    // lock of another program that has the port open.
-    bool openRefused() const;
     // Why the last openPort() failed; None after one that succeeded.
     PortOpenFailure openFailure() const { return whyNotOpened; }
     // How the last exchange ended.
