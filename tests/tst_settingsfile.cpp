@@ -195,6 +195,7 @@ private slots:
     void importKeepsTheDetectorsScale_data();
     void importKeepsTheDetectorsScale();
     void importedBlockGoesToAnUnreadDetector();
+    void anotherDetectorsFileIsAskedForAndLent();
     void transferKeepsIdentity_data();
     void transferKeepsIdentity();
 };
@@ -685,6 +686,47 @@ void TestSettingsFile::importedBlockGoesToAnUnreadDetector()
     QCOMPARE(rig.sim.holding(4).value(0), quint16(file[4]));
     rig.tick();
     QCOMPARE(rig.ui->lcdValue->value(), 20.0);
+}
+
+// Connected to one detector, another's file: "Записать" first asks, then
+// gives the detector the file's settings in its own decimal count and keeps
+// everything that is its own; once written, the block is its own again.
+void TestSettingsFile::anotherDetectorsFileIsAskedForAndLent()
+{
+    using namespace RegisterModel;
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect({"--fast", "--steady"}), qPrintable(rig.errorText()));
+    const QVector<quint16> own = rig.sim.holding(0, kDeviceWords);
+    QVector<quint16> file = rig.detectorsBlock();
+    file[SerialHighWord] = 0;
+    file[SerialLowWord] = 7;
+    file[HartAddressWord] = 51;
+    file[FormatWord] = quint16((file[FormatWord] & ~0x0300) | 0x0200);
+    file[DisplayRangeWord] = 8000;            // 80.00
+    encodeText("C2", file.data() + GasNameWord, kGasNameBytes);
+    QVERIFY(rig.importBlock(file));
+
+    DialogDriver dialogs;
+    dialogs.closeMessage(QMessageBox::Cancel);
+    rig.click(rig.ui->Write);
+    QCOMPARE(rig.tickWrites(), QStringList());
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY2(dialogs.messages().first().text.startsWith("Файл настроек — с датчика № 7, подключён датчик № 20240117"),
+             qPrintable(dialogs.messages().first().text));
+
+    dialogs.closeMessage(QMessageBox::Yes);
+    rig.click(rig.ui->Write);
+    QCOMPARE(rig.tickWrites(), parameterBlockWrite());
+    const QVector<quint16> now = rig.sim.holding(0, kDeviceWords);
+    QCOMPARE(now[DisplayRangeWord], quint16(800));
+    for (int word : {int(DeviceTypeWord), int(ModbusAddressWord), int(HartAddressWord), int(FormatWord),
+                     int(SerialHighWord), int(SerialLowWord), int(GasNameWord), int(GasNameWord) + 1})
+        QVERIFY2(now[word] == own[word], qPrintable(QString("word %1: %2, was %3").arg(word).arg(now[word]).arg(own[word])));
+
+    rig.click(rig.ui->Write);
+    QCOMPARE(rig.tickWrites(), parameterBlockWrite());
+    QCOMPARE(dialogs.messages().size(), 2);
+    QCOMPARE(dialogs.unexpected(), QStringList());
 }
 
 // Each row: the file as edits of the detector's own block (deviceBlock:
