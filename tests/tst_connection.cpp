@@ -617,6 +617,11 @@ void TestConnection::lostConnectionsAreTold_data()
         << QStringList{"connect", "tick", "Test20mA", "tick", "sim fault exception,fc=06,addr=12", "TestStop",
                        "tick", "lose"}
         << "Связь с датчиком № 20240117 прервалась, в нём осталось: тест или калибровка токового выхода" + atTheNext;
+    // At "Отключить" the line is there: the detector did not take the stop.
+    QTest::newRow("Отключить, its test stop refused")
+        << QStringList{"connect", "tick", "Test20mA", "tick", "sim fault exception,fc=06,addr=12,persist", "Stop"}
+        << "Датчик № 20240117 не подтвердил при отключении отмену, в нём осталось: тест или калибровка токового "
+           "выхода. При следующем подключении к нему программа повторит отмену.";
     // What two connections left in a detector that could not be told apart.
     QTest::newRow("two connections to an unread detector")
         << QStringList{blockRefused, "connect", "tick", "Test20mA", "tick", "lose",

@@ -87,6 +87,10 @@ struct ConnectionState
 
     Phase<CurrentPhase> current{CurrentPhase::Idle, currentStepLegal};
 
+    // "Отключить" or "Выход": what is still on in the detector at the close
+    // was refused or not confirmed, the line itself was not lost.
+    bool endedByUser = false;
+
     // What the window has switched on in the detector and not yet off.
     bool currentForced = false;        // a current test or calibration point
     bool calibrationForced = false;    // service mode or a command of a gas calibration

@@ -152,6 +152,7 @@ void DetectorSession::endConnection()
 {
     if (!connected)
         return;
+    conn.endedByUser = true;
     dropStartRequests();
     endRunningCurrentStep();
     if (conn.currentForced)

@@ -147,7 +147,8 @@ signals:
     void phasesChanged();
     // The tick has polled: a calibration that ended in it may be recorded.
     void tickPolled();
-    void leftBehind(qint64 serial, const LeftInDetector &kept);
+    // endedByUser: at "Отключить", the stops were not taken; else the line was lost.
+    void leftBehind(qint64 serial, const LeftInDetector &kept, bool endedByUser);
     void leftBehindMet(qint64 serial, const LeftInDetector &undone, const LeftInDetectors &others);
     // Three polls in a row failed, the last one so: the connection ends.
     void gaveUp(const ExchangeOutcome &lastPoll);

@@ -104,7 +104,7 @@ private:
     void tell(const QString &text);
     void tellNotice(const SessionNotice &notice);
     void tellGaveUp(const ExchangeOutcome &lastPoll);
-    void tellLeftBehind(qint64 serial, const LeftInDetector &kept);
+    void tellLeftBehind(qint64 serial, const LeftInDetector &kept, bool endedByUser);
     void tellLeftBehindMet(qint64 serial, const LeftInDetector &undone, const LeftInDetectors &others);
     // parameter editing (mainwindow_editing.cpp)
     void CtrlEnable(bool enabled);
