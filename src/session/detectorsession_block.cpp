@@ -89,7 +89,8 @@ void DetectorSession::requestIdentityWrite(quint8 address, quint16 hart, int ble
 // connection was read) is dropped while the block is not this detector's.
 // The block always carries the address the detector answers at: a detector
 // takes a new address at once, and the rest of the block would then go to
-// an address where nobody listens.
+// an address where nobody listens. A new address that something already
+// answers at stops the whole "Применить" before anything is written.
 void DetectorSession::writeParameterBlock()
 {
     const quint8 newAddress = conn.newAddress;
