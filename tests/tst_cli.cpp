@@ -28,10 +28,16 @@ struct CliRun
 
 // With a reader, standard output goes through it in a shell pipe; an
 // argument ">FILE" sends it to FILE.
-CliRun runCli(QStringList arguments, const QString &workingDir = QString(), const QString &reader = QString())
+CliRun runCli(QStringList arguments, const QString &workingDir = QString(), const QString &reader = QString(),
+              const QString &locale = QString())
 {
     const int timeoutMs = 30000;
     QProcess process;
+    if (!locale.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LC_ALL", locale);
+        process.setProcessEnvironment(environment);
+    }
     for (const QString &argument : arguments.filter(QRegularExpression("^>"))) {
         process.setStandardOutputFile(argument.mid(1));
         arguments.removeOne(argument);
@@ -124,6 +130,7 @@ class TestCli : public QObject
     Q_OBJECT
 
 private slots:
+    void info_data();
     void info();
     void writeSettings_data();
     void writeSettings();
@@ -141,22 +148,40 @@ private slots:
     void json();
 };
 
+void TestCli::info_data()
+{
+    QTest::addColumn<QString>("unit");
+    QTest::addColumn<QString>("locale");   // LC_ALL; empty: the tests' own
+    QTest::addColumn<QString>("unitShown");
+    QTest::addColumn<QString>("statusShown");
+
+    QTest::newRow("ppm") << "ppm" << "" << "ppm" << "Измерение";
+    QTest::newRow("%НКПР") << "lel" << "ru_RU.UTF-8" << "%НКПР" << "Измерение";
+    // The window's own texts in its English translation.
+    QTest::newRow("%LEL under an English locale") << "lel" << "en_GB.UTF-8" << "%LEL" << "Measuring";
+}
+
 void TestCli::info()
 {
+    QFETCH(QString, unit);
+    QFETCH(QString, locale);
+    QFETCH(QString, unitShown);
+    QFETCH(QString, statusShown);
+
     SimulatorProcess sim;
     QVERIFY2(sim.launch(steady + QStringList{"--device-type", "PELMAR", "--serial", "3000000001",
-                                             "--firmware", "4.5.67", "--unit", "ppm", "--decimals", "2",
+                                             "--firmware", "4.5.67", "--unit", unit, "--decimals", "2",
                                              "--concentration", "2.5", "--target-gas", "3", "--main-gas", "1"}),
              qPrintable(sim.errorText()));
-    const CliRun run = runCli({"--port", sim.portPath(), "info"});
+    const CliRun run = runCli({"--port", sim.portPath(), "info"}, QString(), QString(), locale);
     QCOMPARE(run.err, QString());
     QCOMPARE(run.exitCode, 0);
     // The simulator's gas table starts CH4, C3H8, then the rest.
     const QString thirdGas = run.out.value(7).section(": ", 1);
     QVERIFY(!thirdGas.isEmpty() && thirdGas != "CH4" && thirdGas != "C3H8");
     QCOMPARE(run.out, QStringList({"device type: PELMAR", "serial number: 3000000001",
-                                   "firmware version: 4.5.67", "unit: ppm", "decimals: 2",
-                                   "concentration: 2.50", "status: Измерение",
+                                   "firmware version: 4.5.67", "unit: " + unitShown, "decimals: 2",
+                                   "concentration: 2.50", "status: " + statusShown,
                                    "target gas: " + thirdGas, "main gas: CH4"}));
     for (const SimRequest &r : sim.requests())
         QVERIFY2(r.isRead(), qPrintable("info wrote: " + r.line));

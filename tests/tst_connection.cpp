@@ -1,12 +1,17 @@
 #include <QtTest>
 
+#include <QSerialPort>
 #include <QSerialPortInfo>
+
+#include <memory>
 #include <QStatusBar>
 
 #include "dialogs.h"
+#include "filefaults.h"
 
 #include "logcapture.h"
 #include "registermodel.h"
+#include "settingsfile.h"
 #include "simwindow.h"
 
 // The connection panel: the port list with its extra entries, Start, Stop and
@@ -22,8 +27,8 @@ private slots:
     void stopDisconnects();
     void portScanWhileConnected();
     void addressChangedWhileConnected();
-    void startFailsSilently_data();
-    void startFailsSilently();
+    void startTellsWhyThePortDidNotOpen_data();
+    void startTellsWhyThePortDidNotOpen();
     void nothingTemporaryOutlivesTheConnection_data();
     void nothingTemporaryOutlivesTheConnection();
     void nextConnectionHearsNoEarlierRequest_data();
@@ -166,13 +171,32 @@ void loseTheLine(SimWindow &w)
     QVERIFY(w.sim.command("fault clear"));
 }
 
+// "Импорт" of the detector's own block with another serial number in it.
+void importWithSerial(SimWindow &w, quint32 serial)
+{
+    QVector<quint16> block = w.sim.holding(0, RegisterModel::kDeviceWords);
+    QCOMPARE(block.size(), RegisterModel::kDeviceWords);
+    block.resize(RegisterModel::kBlockWords);
+    block[RegisterModel::SerialHighWord] = RegisterModel::highHalf(serial);
+    block[RegisterModel::SerialLowWord] = RegisterModel::lowHalf(serial);
+    const QString file = QDir::current().absoluteFilePath("settings.bin");
+    writeFile(file, encodeSettings(block.constData()));
+    DialogDriver dialogs;
+    dialogs.acceptFile(file);
+    clickOnItsTab(w, "Import");
+    QCOMPARE(dialogs.unexpected(), QStringList());
+}
+
 // The steps of a row: "tick", "close" (the window goes away, as after
 // "Выход" or the window's close button), "connect", "lose" (the line drops),
-// "sim ..." (a simulator command) or the name of a button to click.
+// "import SERIAL" (a file of that serial number), "sim ..." (a simulator
+// command) or the name of a button to click.
 void play(SimWindow &w, const QStringList &steps)
 {
     for (const QString &step : steps) {
-        if (step == "tick")
+        if (step.startsWith("import "))
+            importWithSerial(w, step.section(' ', 1).toUInt());
+        else if (step == "tick")
             w.probe->tick();
         else if (step == "close")
             w.window.reset();
@@ -338,18 +362,24 @@ void TestConnection::addressChangedWhileConnected()
     QCOMPARE(w.sim.requests().first().reply, QString("ignored"));
 }
 
-void TestConnection::startFailsSilently_data()
+void TestConnection::startTellsWhyThePortDidNotOpen_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("missing path") << "missing";
-    QTest::newRow("port gone") << "gone";
-    QTest::newRow("not a serial port") << "file";
-    QTest::newRow("no entry selected") << "none";
+    QTest::addColumn<QString>("told");   // the status line's start; PORT is the port's name
+    QTest::newRow("missing path") << "missing" << "Порт PORT не найден: адаптер отключён";
+    QTest::newRow("port gone") << "gone" << "Порт PORT не найден: адаптер отключён";
+    QTest::newRow("not a serial port") << "file" << "Не удалось открыть порт PORT: это не последовательный порт";
+    QTest::newRow("no entry selected") << "none" << "Порт не выбран";
+    QTest::newRow("held by another program") << "busy" << "Порт PORT занят другой программой";
+    QTest::newRow("no permission") << "denied" << "Нет прав на порт PORT. Добавьте пользователя в группу dialout";
 }
 
-void TestConnection::startFailsSilently()
+// The window stays disconnected and says why, in its own words; the reason
+// the port layer gave goes to the debug log.
+void TestConnection::startTellsWhyThePortDidNotOpen()
 {
     QFETCH(QString, kind);
+    QFETCH(QString, told);
 
     QTemporaryDir files;
     const QString missing = files.path() + "/no-such-dir/ttyUSB9";
@@ -360,6 +390,8 @@ void TestConnection::startFailsSilently()
     }
     SIM_WINDOW(w, QStringList{"--fast", "--steady"}, QStringList{missing, plain});
     QString name;
+    QSerialPort other;
+    std::unique_ptr<WithoutFileRights> unprivileged;
     if (kind == "missing") {
         name = missing;
     } else if (kind == "file") {
@@ -368,24 +400,37 @@ void TestConnection::startFailsSilently()
         name = w.sim.portPath();
         QVERIFY(w.sim.command("close"));
         QTRY_VERIFY(!QFile::exists(name));
+    } else if (kind == "busy") {
+        name = w.sim.portPath();
+        other.setPortName(name);
+        QVERIFY2(other.open(QIODevice::ReadWrite), qPrintable(other.errorString()));
+    } else if (kind == "denied") {
+        name = w.sim.portPath();
+        unprivileged.reset(new WithoutFileRights);
+        if (!unprivileged->active())
+            QSKIP("file rights cannot be dropped here");
     }
     w.ui->cComPort->setCurrentIndex(name.isEmpty() ? -1 : w.entryIndex(name));
     w.ui->sbMB_Adr->setValue(1);
 
     LogCapture log;
     QTest::mouseClick(w.ui->Start, Qt::LeftButton);
+    unprivileged.reset();
 
     QVERIFY(!w.probe->timer().isActive());
     QVERIFY(disconnectedLook(w.ui));
     QVERIFY(!w.probe->reqReload());
     QVERIFY(!w.probe->reqGasTable());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    const QString expected = QString(told).replace("PORT", name);
+    QVERIFY2(statusLine(w).startsWith(expected), qPrintable(statusLine(w)));
     const QStringList lines = log.debugLines();
     QCOMPARE(lines.size(), 1);
-    const QString prefix = QString("Не удалось открыть порт \"%1\": ").arg(name);
+    const QString prefix = QString("Cannot open port \"%1\": ").arg(name);
     QVERIFY2(lines[0].startsWith(prefix) && lines[0].size() > prefix.size(), qPrintable(lines[0]));
 
     // The user may retry with a port that works.
+    other.close();
     QString working = w.sim.portPath();
     if (kind == "gone") {
         QStringList reply;
@@ -395,6 +440,7 @@ void TestConnection::startFailsSilently()
     }
     w.connectTo(1, working);
     QVERIFY(w.connected());
+    QCOMPARE(statusLine(w), QString("Ожидание ответа датчика с адресом 1"));
     w.probe->tick();
     QVERIFY(w.sim.waitForRequests(8));
     QCOMPARE(w.probe->failedPolls(), 0);
@@ -571,11 +617,20 @@ void TestConnection::lostConnectionsAreTold_data()
         << QStringList{"connect", "tick", "Test20mA", "tick", "sim fault exception,fc=06,addr=12", "TestStop",
                        "tick", "lose"}
         << "Связь с датчиком № 20240117 прервалась, в нём осталось: тест или калибровка токового выхода" + atTheNext;
+    // At "Отключить" the line is there: the detector did not take the stop.
+    QTest::newRow("Отключить, its test stop refused")
+        << QStringList{"connect", "tick", "Test20mA", "tick", "sim fault exception,fc=06,addr=12,persist", "Stop"}
+        << "Датчик № 20240117 не подтвердил при отключении отмену, в нём осталось: тест или калибровка токового "
+           "выхода. При следующем подключении к нему программа повторит отмену.";
     // What two connections left in a detector that could not be told apart.
     QTest::newRow("two connections to an unread detector")
         << QStringList{blockRefused, "connect", "tick", "Test20mA", "tick", "lose",
                        blockRefused, "connect", "tick", "CalibZeroStart", "tick", "lose"}
         << unread + "тест или калибровка токового выхода; сервисный режим калибровки по газу" + atTheNext;
+    // Not under the serial number of a file written to it.
+    QTest::newRow("an unread detector given a file")
+        << QStringList{blockRefused, "connect", "tick", "import 99", "Write", "tick", "Test20mA", "tick", "lose"}
+        << unread + "тест или калибровка токового выхода" + atTheNext;
     // Another detector hears of it once, when its block is first read.
     QTest::newRow("told once, not at every Обновить")
         << QStringList{"connect", "tick", "Test20mA", "tick", "lose", "sim set holding 20 0 99", "connect", "tick",
@@ -647,27 +702,46 @@ void TestConnection::noWriteWithoutAnAnsweringDetector()
 void TestConnection::newAddressLandsWhole_data()
 {
     QTest::addColumn<int>("address");
-    QTest::addColumn<QString>("refusal");
+    QTest::addColumn<QStringList>("line");     // the detectors on the line
+    QTest::addColumn<QStringList>("probe");    // what asked at the new address first
+    QTest::addColumn<QString>("refusal");      // the message box's start
+    QTest::addColumn<QString>("told");         // the status line's start after it
 
-    QTest::newRow("7") << 7 << "";
-    QTest::newRow("the same") << 1 << "";
-    QTest::newRow("0") << 0 << "Адрес 0 — широковещательный";
-    QTest::newRow("250") << 250 << "Адреса 248–255 зарезервированы";
+    const QStringList alone{"--fast", "--steady"};
+    const QStringList two{"--fast", "--steady", "--detector", "address=1", "--detector", "address=7,serial=777"};
+    const QStringList three{"--fast", "--steady", "--detector", "address=1", "--detector", "address=7,serial=777",
+                            "--detector", "address=7,serial=778"};
+    const QString silent = "7 3:0 ignored";
+    const QString taken = "По адресу 7 уже отвечает другое устройство";
+    QTest::newRow("7") << 7 << alone << QStringList{silent, silent, silent} << ""
+                       << "Датчику назначен адрес 7, опрос идёт по новому адресу";
+    QTest::newRow("the same") << 1 << alone << QStringList() << "" << "";
+    QTest::newRow("0") << 0 << alone << QStringList() << "Адрес 0 — широковещательный" << "";
+    QTest::newRow("250") << 250 << alone << QStringList() << "Адреса 248–255 зарезервированы" << "";
+    QTest::newRow("7, where another detector answers") << 7 << two << QStringList{"7 3:0 ok"} << "" << taken;
+    // Two answers at once collide into one garbled answer.
+    QTest::newRow("7, where two detectors answer garbled") << 7 << three << QStringList{"7 3:0 ok", "7 3:0 ok"}
+                                                         << "" << taken;
 }
 
-// "Применить": the block goes out whole at the detector's present address,
-// then word 1 alone moves it, and the window follows it there.
+// "Применить": nothing may answer at the new address; then the block goes
+// out whole at the detector's present address, word 1 alone moves it, and
+// the window follows it there.
 void TestConnection::newAddressLandsWhole()
 {
     QFETCH(int, address);
+    QFETCH(QStringList, line);
+    QFETCH(QStringList, probe);
     QFETCH(QString, refusal);
+    QFETCH(QString, told);
 
-    SIM_WINDOW(w);
+    SIM_WINDOW(w, line);
     w.connectTo(1);
     w.probe->tick();
     QVERIFY(w.sim.waitForRequests(8));
     w.sim.clearRequests();
     w.ui->valueHigh->setValue(42.7);
+    w.ui->sbMB_AdrHART->setValue(9);
     w.ui->sbMB_AdrSet->setValue(address);
     DialogDriver dialogs;
     if (!refusal.isEmpty())
@@ -679,10 +753,11 @@ void TestConnection::newAddressLandsWhole()
     QStringList sent;
     for (const SimRequest &r : w.sim.requests())
         sent << QString("%1 %2:%3 %4").arg(r.slave).arg(r.function).arg(r.address).arg(r.reply);
-    const bool moves = refusal.isEmpty() && address != 1;
+    const bool writes = refusal.isEmpty() && !told.startsWith("По адресу");
+    const bool moves = writes && address != 1;
     const QString poll = QString("%1 4:256 ok").arg(moves ? address : 1);
-    QStringList expected;
-    if (refusal.isEmpty())
+    QStringList expected = probe;
+    if (writes)
         expected << "1 16:0 ok" << "1 16:96 ok" << "1 3:0 ok" << "1 3:96 ok";
     if (moves)
         expected << "1 6:1 ok";
@@ -693,10 +768,16 @@ void TestConnection::newAddressLandsWhole()
         QVERIFY(dialogs.messages().first().text.startsWith(refusal));
     QVERIFY(w.connected());
     QCOMPARE(w.ui->sbMB_Adr->value(), moves ? address : 1);
-    QCOMPARE(w.sim.holding(6).value(0), quint16(refusal.isEmpty() ? 427 : 500));
+    QCOMPARE(w.sim.holding(6).value(0), quint16(writes ? 427 : 500));
     QCOMPARE(int(w.sim.holding(1).value(0) >> 8), moves ? address : 1);
-    if (moves)
-        QCOMPARE(statusLine(w), QString("Датчику назначен адрес 7, опрос идёт по новому адресу"));
+    QCOMPARE(int(w.sim.holding(2).value(0)), writes ? 9 : 1);
+    QVERIFY2(told.isEmpty() || statusLine(w).startsWith(told), qPrintable(statusLine(w)));
+    if (writes)
+        return;
+    // Nor does a later "Записать" carry the HART address that was not applied.
+    clickOnItsTab(w, "Write");
+    w.probe->tick();
+    QCOMPARE(int(w.sim.holding(2).value(0)), 1);
 }
 
 QTEST_MAIN(TestConnection)

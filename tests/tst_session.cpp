@@ -63,7 +63,7 @@ struct Rig
         QObject::connect(&session, &DetectorSession::gasCalibrationEnded,
                          [this](CalibrationKind, GasCalibrationEnd end) { gasEnds << end; });
         QObject::connect(&session, &DetectorSession::leftBehind,
-                         [this](qint64, const LeftInDetector &kept) { left << kept; });
+                         [this](qint64, const LeftInDetector &kept, bool) { left << kept; });
         QObject::connect(&session, &DetectorSession::connectionClosed, [this] { ++closed; });
         return sim.launch(arguments) && connect();
     }

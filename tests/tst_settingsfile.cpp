@@ -64,6 +64,16 @@ Block otherBlock()
     return block;
 }
 
+// An earlier export of the detector of deviceBlock, with other settings.
+Block ownFile()
+{
+    Block block = otherBlock();
+    block[1] = 0x2100;            // Modbus address 33
+    block[20] = 0x0001;
+    block[21] = 0x0002;           // serial number 65538
+    return block;
+}
+
 // What the controls that an import fills show, one entry per control.
 QStringList shown(MainWindowProbe &probe)
 {
@@ -174,7 +184,8 @@ private slots:
     void cancel();
     void exportTwiceOverwrites();
     void roundTripBringsControlsBack();
-    void importLeavesDeviceOnlyFields();
+    void importJudgedAgainstTheDetector_data();
+    void importJudgedAgainstTheDetector();
     void importRefusesWrongSize_data();
     void importRefusesWrongSize();
     void importOfUnreadableFile();
@@ -184,6 +195,7 @@ private slots:
     void importKeepsTheDetectorsScale_data();
     void importKeepsTheDetectorsScale();
     void importedBlockGoesToAnUnreadDetector();
+    void anotherDetectorsFileIsAskedForAndLent();
     void transferKeepsIdentity_data();
     void transferKeepsIdentity();
 };
@@ -275,7 +287,7 @@ void TestSettingsFile::importDialog()
     QVERIFY(QDir(s.scratch.path()).mkdir("sets"));
     dir = s.file("sets");
     const QString path = s.file("other.bin");
-    writeFile(path, littleEndian(otherBlock()) + beyond);
+    writeFile(path, littleEndian(ownFile()) + beyond);
     s.dialogs.acceptFile(path);
 
     importFrom(s.window);
@@ -289,7 +301,7 @@ void TestSettingsFile::importDialog()
     QCOMPARE(seen.directory, s.file("sets"));
     QCOMPARE(dir, s.file("sets"));
     QCOMPARE(s.dialogs.messages().size(), 0);
-    QVERIFY(stored(s.probe) == otherBlock());
+    QVERIFY(stored(s.probe) == ownFile());
     QCOMPARE(s.probe.ui()->valueHigh->text(), QString("200.00"));
 }
 
@@ -355,8 +367,9 @@ void TestSettingsFile::roundTripBringsControlsBack()
     const Block saved = stored(s.probe);
     QCOMPARE(contentOf(path).mid(360).toHex(), littleEndian(saved).mid(360).toHex());
 
-    // Another detector is read over everything, words 180-255 included.
-    readFromDevice(s.probe, otherBlock());
+    // The detector's block as read again, other settings in it, is laid
+    // over everything, words 180-255 included.
+    readFromDevice(s.probe, ownFile());
     std::fill(s.probe.regHold() + 180, s.probe.regHold() + 256, 0);
     s.probe.ui()->i_init->setValue(12.5);
     s.probe.ui()->limit1_opt->setCurrentIndex(0);
@@ -372,25 +385,67 @@ void TestSettingsFile::roundTripBringsControlsBack()
         QCOMPARE(s.probe.regHold()[i], quint16(0x5A00 + i));
 }
 
-// The serial number, the addresses and BLE are shown only from a detector's
-// block; the storage holds the file's words for them all the same.
-void TestSettingsFile::importLeavesDeviceOnlyFields()
+// A file is judged against the detector's block as read: another detector's
+// lends its settings only, in the detector's decimal count, and the window
+// says so; one of another device type or unit is refused, naming both, and
+// the block stays as it was. What the detector keeps is shown as its own.
+void TestSettingsFile::importJudgedAgainstTheDetector_data()
 {
+    QTest::addColumn<QString>("fileEdits");   // on otherBlock: serial number 7, two decimals
+    QTest::addColumn<QString>("block");       // words of the block after it; empty when refused
+    QTest::addColumn<QString>("told");        // the start of the status line or the message
+    QTest::addColumn<QString>("rounded");     // also in the status line
+
+    QTest::newRow("another detector's file lends its settings")
+        << "" << "1:0x2100 2:0x15 4:0x4100 6:2000 7:123 8:40 9:0x0302 20:1 21:2 32:0x4843 33:0x34 180:0xa0b4"
+        << "Файл настроек — с датчика № 7, подключён датчик № 65538. Записаны будут только настройки"
+        << "Округлены до числа знаков датчика: «Порог 1»";
+    QTest::newRow("another device type")
+        << "0:0x2000" << "" << "Файл настроек — от прибора TRIVAN, а подключён прибор VELOR" << "";
+    QTest::newRow("another unit")
+        << "4:0x8230" << "" << "В файле настроек пороги заданы в единицах «%НКПР», а датчик измеряет в «%Об.д»"
+        << "";
+}
+
+void TestSettingsFile::importJudgedAgainstTheDetector()
+{
+    QFETCH(QString, fileEdits);
+    QFETCH(QString, block);
+    QFETCH(QString, told);
+    QFETCH(QString, rounded);
+
     Session s;
     const QString path = s.file("other.bin");
-    writeFile(path, encodeSettings(otherBlock().data()));
+    writeFile(path, encodeSettings(edited(otherBlock(), fileEdits).data()));
     s.dialogs.acceptFile(path);
+    if (block.isEmpty())
+        s.dialogs.closeMessage();
 
     importFrom(s.window);
 
+    QCOMPARE(s.dialogs.unexpected(), QStringList());
     Ui_MainWindow *ui = s.probe.ui();
     QCOMPARE(ui->SerialNumDev->text(), QString("65538"));
-    QCOMPARE(ui->sbMB_AdrSet->value(), 33);
     QCOMPARE(ui->sbMB_AdrHART->value(), 21);
     QCOMPARE(ui->cBLE->currentIndex(), 1);
-    QCOMPARE(ui->valueHigh->text(), QString("200.00"));
-    QCOMPARE(s.probe.activeGasName(), QString("C2"));
-    QVERIFY(stored(s.probe) == otherBlock());
+    if (block.isEmpty()) {
+        QCOMPARE(s.dialogs.messages().size(), 1);
+        QVERIFY2(s.dialogs.messages().first().text.startsWith(told), qPrintable(s.dialogs.messages().first().text));
+        QVERIFY(stored(s.probe) == deviceBlock());
+        QCOMPARE(ui->valueHigh->text(), QString("100.0"));
+        return;
+    }
+    const QString status = s.window.statusBar()->currentMessage();
+    QVERIFY2(status.startsWith(told) && status.contains(rounded), qPrintable(status));
+    const Block expected = edited(deviceBlock(), block);
+    for (const QString &item : block.split(' ')) {
+        const int word = item.section(':', 0, 0).toInt();
+        QVERIFY2(s.probe.regHold()[word] == expected[word], qPrintable(QString("word %1: %2").arg(word).arg(s.probe.regHold()[word])));
+    }
+    QCOMPARE(ui->valueHigh->text(), QString("200.0"));
+    QCOMPARE(ui->limit1_level->text(), QString("12.3"));
+    QCOMPARE(ui->unit->text(), QString("%Об.д"));
+    QCOMPARE(s.probe.activeGasName(), QString("CH4"));
 }
 
 // Sizes are files of that many bytes; the rest are no files at all, which
@@ -640,6 +695,47 @@ void TestSettingsFile::importedBlockGoesToAnUnreadDetector()
     QCOMPARE(rig.sim.holding(4).value(0), quint16(file[4]));
     rig.tick();
     QCOMPARE(rig.ui->lcdValue->value(), 20.0);
+}
+
+// Connected to one detector, another's file: "Записать" first asks, then
+// gives the detector the file's settings in its own decimal count and keeps
+// everything that is its own; once written, the block is its own again.
+void TestSettingsFile::anotherDetectorsFileIsAskedForAndLent()
+{
+    using namespace RegisterModel;
+    WindowOnSimulator rig;
+    QVERIFY2(rig.connect({"--fast", "--steady"}), qPrintable(rig.errorText()));
+    const QVector<quint16> own = rig.sim.holding(0, kDeviceWords);
+    QVector<quint16> file = rig.detectorsBlock();
+    file[SerialHighWord] = 0;
+    file[SerialLowWord] = 7;
+    file[HartAddressWord] = 51;
+    file[FormatWord] = quint16((file[FormatWord] & ~0x0300) | 0x0200);
+    file[DisplayRangeWord] = 8000;            // 80.00
+    encodeText("C2", file.data() + GasNameWord, kGasNameBytes);
+    QVERIFY(rig.importBlock(file));
+
+    DialogDriver dialogs;
+    dialogs.closeMessage(QMessageBox::Cancel);
+    rig.click(rig.ui->Write);
+    QCOMPARE(rig.tickWrites(), QStringList());
+    QCOMPARE(dialogs.messages().size(), 1);
+    QVERIFY2(dialogs.messages().first().text.startsWith("Файл настроек — с датчика № 7, подключён датчик № 20240117"),
+             qPrintable(dialogs.messages().first().text));
+
+    dialogs.closeMessage(QMessageBox::Yes);
+    rig.click(rig.ui->Write);
+    QCOMPARE(rig.tickWrites(), parameterBlockWrite());
+    const QVector<quint16> now = rig.sim.holding(0, kDeviceWords);
+    QCOMPARE(now[DisplayRangeWord], quint16(800));
+    for (int word : {int(DeviceTypeWord), int(ModbusAddressWord), int(HartAddressWord), int(FormatWord),
+                     int(SerialHighWord), int(SerialLowWord), int(GasNameWord), int(GasNameWord) + 1})
+        QVERIFY2(now[word] == own[word], qPrintable(QString("word %1: %2, was %3").arg(word).arg(now[word]).arg(own[word])));
+
+    rig.click(rig.ui->Write);
+    QCOMPARE(rig.tickWrites(), parameterBlockWrite());
+    QCOMPARE(dialogs.messages().size(), 2);
+    QCOMPARE(dialogs.unexpected(), QStringList());
 }
 
 // Each row: the file as edits of the detector's own block (deviceBlock:

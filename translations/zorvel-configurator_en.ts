@@ -620,7 +620,7 @@ calibration</translation>
     </message>
     <message>
         <source>Датчик не подтвердил запись параметров, и прочитать их не удалось: что в нём записано, неизвестно. Нажмите «Обновить» или «Записать» ещё раз</source>
-        <translation>The detector did not confirm the parameter write and they could not be read back: what it holds is unknown. Press "Read" or "Write" again</translation>
+        <translation>The detector did not confirm the parameter write and they could not be read back: what it holds is unknown. Press &quot;Read&quot; or &quot;Write&quot; again</translation>
     </message>
     <message>
         <source>Датчик хранит не то, что отправлено, в словах %1: показано то, что прочитано из датчика</source>
@@ -629,6 +629,62 @@ calibration</translation>
     <message>
         <source>Параметры записаны и прочитаны обратно без расхождений</source>
         <translation>Parameters written and read back with no difference</translation>
+    </message>
+    <message>
+        <source>Порт не выбран: выберите его в списке («Скан» обновляет список).</source>
+        <translation>No port chosen: pick one in the list (“Scan” refreshes the list).</translation>
+    </message>
+    <message>
+        <source>Порт %1 не найден: адаптер отключён или список портов устарел. Нажмите «Скан».</source>
+        <translation>Port %1 not found: the adapter is unplugged or the port list is stale. Press “Scan”.</translation>
+    </message>
+    <message>
+        <source>Порт %1 занят другой программой. Закройте её и нажмите «Подключить» ещё раз.</source>
+        <translation>Port %1 is in use by another program. Close it and press “Connect” again.</translation>
+    </message>
+    <message>
+        <source>Нет прав на порт %1. Добавьте пользователя в группу dialout (sudo usermod -aG dialout ИМЯ) и войдите в систему заново.</source>
+        <translation>No permission for port %1. Add the user to the dialout group (sudo usermod -aG dialout NAME) and log in again.</translation>
+    </message>
+    <message>
+        <source>Не удалось открыть порт %1: это не последовательный порт или он неисправен (%2).</source>
+        <translation>Cannot open port %1: it is not a serial port, or it is faulty (%2).</translation>
+    </message>
+    <message>
+        <source>Датчик %1 не подтвердил при отключении отмену, в нём осталось: %2. При следующем подключении к нему программа повторит отмену.</source>
+        <translation>Detector %1 did not confirm the undo at disconnect; it is left with: %2. The program will undo it again when it next connects to it.</translation>
+    </message>
+    <message>
+        <source>Файл настроек — от прибора %1, а подключён прибор %2: его настройки значат для этого прибора другое. Файл не загружен.</source>
+        <translation>The settings file is from a %1, the connected device is a %2: its settings mean other things to it. The file was not loaded.</translation>
+    </message>
+    <message>
+        <source>В файле настроек пороги заданы в единицах «%1», а датчик измеряет в «%2». Файл не загружен.</source>
+        <translation>The settings file holds its thresholds in “%1”, the detector measures in “%2”. The file was not loaded.</translation>
+    </message>
+    <message>
+        <source>Значение «%1» из файла настроек не помещается в датчик при его числе знаков после запятой. Файл не загружен.</source>
+        <translation>The value “%1” of the settings file does not fit the detector at its number of decimals. The file was not loaded.</translation>
+    </message>
+    <message>
+        <source>Файл настроек — с датчика № %1, подключён датчик № %2. Записаны будут только настройки (диапазон, пороги, гистерезисы, токи, мёртвая зона, привязка 20 мА); тип прибора, серийный номер, адреса, число знаков после запятой, единицы измерения, газ и калибровки останутся собственными датчика.</source>
+        <translation>The settings file is from detector No. %1, the connected detector is No. %2. Only the settings will be written (range, thresholds, hystereses, currents, dead zone, 20 mA point); the device type, serial number, addresses, number of decimals, unit, gas and calibrations stay the detector’s own.</translation>
+    </message>
+    <message>
+        <source>Округлены до числа знаков датчика: %1.</source>
+        <translation>Rounded to the detector’s decimals: %1.</translation>
+    </message>
+    <message>
+        <source>Записать?</source>
+        <translation>Write?</translation>
+    </message>
+    <message>
+        <source>По адресу %1 уже отвечает другое устройство (датчик, два датчика сразу или помехи): адрес не назначен, ничего не записано. Выберите свободный адрес.</source>
+        <translation>Another device already answers at address %1 (a detector, two detectors at once, or noise): the address was not assigned and nothing was written. Choose a free address.</translation>
+    </message>
+    <message>
+        <source>Не удалось проверить, свободен ли адрес %1: порт не работает. Адрес не назначен, ничего не записано.</source>
+        <translation>Could not check whether address %1 is free: the port does not work. The address was not assigned and nothing was written.</translation>
     </message>
     <message>
         <source>Датчик не подтвердил запись параметров, но прочитанные обратно они совпадают с отправленными</source>

@@ -48,9 +48,9 @@ QString ModbusOperations::portError() const
     return master->errorString();
 }
 
-bool ModbusOperations::portErrorIsPermission() const
+PortOpenFailure ModbusOperations::openFailure() const
 {
-    return master->openRefused();
+    return master->openFailure();
 }
 
 ExchangeOutcome ModbusOperations::lastOutcome() const

@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include "exchangeoutcome.h"
+#include "portopenfailure.h"
 
 class Modbus;
 
@@ -26,7 +27,7 @@ public:
     bool isOpen() const;
     void setReadTimeout(int ms);
     QString portError() const;
-    bool portErrorIsPermission() const;
+    PortOpenFailure openFailure() const;
     // How the last transaction ended; after a write operation of several
     // requests, the one that ended it.
     ExchangeOutcome lastOutcome() const;

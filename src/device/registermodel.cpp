@@ -200,7 +200,13 @@ QString deviceTypeText(quint8 code)
 
 QStringList unitNames()
 {
-    return {"%Об.д", "ppm", "ppb", "%НКПР", "мг/м3", "мкг/м3", "", ""};
+    static const char *const names[] = {
+        QT_TRANSLATE_NOOP("MainWindow", "%Об.д"), "ppm", "ppb", QT_TRANSLATE_NOOP("MainWindow", "%НКПР"),
+        QT_TRANSLATE_NOOP("MainWindow", "мг/м3"), QT_TRANSLATE_NOOP("MainWindow", "мкг/м3"), "", ""};
+    QStringList shown;
+    for (const char *name : names)
+        shown << QCoreApplication::translate("MainWindow", name);
+    return shown;
 }
 
 } // namespace RegisterModel

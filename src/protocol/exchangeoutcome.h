@@ -43,6 +43,9 @@ public:
     bool notSent() const { return what == Kind::NotSent; }
     // The request may or may not have been carried out.
     bool unknown() const { return !taken() && !isRefusal() && !notSent(); }
+    // The line carried something back, an answer, a refusal or noise: some
+    // device listens at the address.
+    bool heardAnything() const { return what != Kind::NoAnswer && what != Kind::NotSent && what != Kind::PortError; }
 
     // So that `if (modbus.setWorkingMode())` reads as "if it was taken".
     explicit operator bool() const { return taken(); }

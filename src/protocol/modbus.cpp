@@ -83,14 +83,16 @@ bool Modbus::openPort()
     unanswered.clear();
     roundHeld = false;
     outcome = ExchangeOutcome();
+    whyNotOpened = PortOpenFailure::None;
     if (serialPort->open(QIODevice::ReadWrite)) {
         // Whatever a previous program's exchange left on the line is no answer.
         serialPort->clear(QSerialPort::AllDirections);
         return true;
     }
-    // The window stays silent about it; whoever runs the program from a
-    // terminal still learns why (permission denied is the usual reason).
-    qDebug().noquote() << QString("Не удалось открыть порт \"%1\": %2").arg(portName, serialPort->errorString());
+    // A bare name lies under /dev, as the port layer takes it.
+    const QString location = portName.isEmpty() || portName.contains('/') ? portName : "/dev/" + portName;
+    whyNotOpened = classifyOpenFailure(location, serialPort->error() == QSerialPort::PermissionError);
+    qDebug().noquote() << QString("Cannot open port \"%1\": %2").arg(portName, serialPort->errorString());
     return false;
 }
 
@@ -119,11 +121,6 @@ void Modbus::setReadTimeout(int ms)
 QString Modbus::errorString() const
 {
     return serialPort->errorString();
-}
-
-bool Modbus::openRefused() const
-{
-    return serialPort->error() == QSerialPort::PermissionError;
 }
 
 ExchangeOutcome Modbus::lastOutcome() const

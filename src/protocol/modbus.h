@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include "exchangeoutcome.h"
+#include "portopenfailure.h"
 
 class QSerialPort;
 class TrafficEntry;
@@ -38,9 +39,8 @@ public:
     void setReadTimeout(int ms);
     // Why the port last failed to open, or failed since.
     QString errorString() const;
-    // Whether the open was refused for permission: the file's own, or the
-    // lock of another program that has the port open.
-    bool openRefused() const;
+    // Why the last openPort() failed; None after one that succeeded.
+    PortOpenFailure openFailure() const { return whyNotOpened; }
     // How the last exchange ended.
     ExchangeOutcome lastOutcome() const;
     // Starts a round of exchanges, such as a poll tick. Within a round, once an
@@ -98,6 +98,7 @@ private:
     bool roundHeld = false;
     ExchangeOutcome outcome;
     QString lineFault;         // what the port said during the last exchange
+    PortOpenFailure whyNotOpened = PortOpenFailure::None;
 };
 
 #endif // ZORVEL_MODBUS_H

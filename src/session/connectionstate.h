@@ -5,6 +5,7 @@
 #include <QVector>
 
 #include "phase.h"
+#include "sessionevents.h"
 
 // Everything the session knows of the detector on one connection. "Подключить"
 // starts from a fresh one, so that nothing of an earlier detector, another
@@ -47,6 +48,12 @@ struct ConnectionState
     quint8 slaveAddress = 0;
     // Nothing is written before the detector has answered a read.
     bool answered = false;
+    // The serial number the detector itself answered with in its block, never
+    // one a written file carried: what it is known and remembered by.
+    qint64 answeredSerial = kUnknownSerial;
+    // The serial number of the file whose settings the block lends the
+    // detector, until they are written or a read replaces them.
+    qint64 lentFrom = kUnknownSerial;
 
     // The detector's block as last read on this connection, changed only by
     // the gas switches it took since: what a gas switch writes back.
@@ -91,6 +98,10 @@ struct ConnectionState
     bool operationServiceSeen = false;
 
     Phase<CurrentPhase> current{CurrentPhase::Idle, currentStepLegal};
+
+    // "Отключить" or "Выход": what is still on in the detector at the close
+    // was refused or not confirmed, the line itself was not lost.
+    bool endedByUser = false;
 
     // What the window has switched on in the detector and not yet off.
     bool currentForced = false;        // a current test or calibration point

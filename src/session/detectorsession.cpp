@@ -154,6 +154,7 @@ void DetectorSession::endConnection()
 {
     if (!connected)
         return;
+    conn.endedByUser = true;
     dropStartRequests();
     endRunningCurrentStep();
     if (conn.currentForced)

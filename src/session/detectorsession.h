@@ -9,6 +9,8 @@
 #include "connectionstate.h"
 #include "modbusoperations.h"
 #include "sessionevents.h"
+#include "addressprobe.h"
+#include "settingstransfer.h"
 
 class SessionView;
 
@@ -30,6 +32,7 @@ public:
     explicit DetectorSession(SessionView &view, QObject *parent = nullptr);
 
     ModbusOperations &operations() { return modbus; }
+    const ModbusOperations &operations() const { return modbus; }
     const ConnectionState &connection() const { return conn; }
     bool isConnected() const { return connected; }
     int failedPollCount() const { return failedPolls; }
@@ -63,14 +66,24 @@ public:
     void takeControlsScale(const quint16 *block);
     // The controls' settings and the active gas name into the block.
     void storeControls();
-    // An imported file: the block may now be written.
-    void importBlock(const quint16 *block);
+    // An imported file, judged against the connected detector (judgeBlock):
+    // unless refused, the block it gives the detector may now be written.
+    RegisterModel::SettingsTransfer importBlock(const quint16 *file);
+    // The block holds another detector's settings, from the file of this
+    // serial number, not yet written; kUnknownSerial otherwise.
+    qint64 lentFrom() const { return conn.lentFrom; }
     void requestReload();
     void requestWrite();
     // "Применить": the HART address and BLE mode with the block, a new Modbus
     // address alone after it.
     void requestIdentityWrite(quint8 address, quint16 hartAddress, int bleMode);
     bool blockIsDetectors() const { return conn.blockIsDetectors; }
+    // What writing `block` would give the connected detector: its own file
+    // whole, another detector's settings only, or nothing. A detector whose
+    // block was not read cannot be compared: it would take the block whole.
+    RegisterModel::SettingsTransfer judgeBlock(const quint16 *block) const;
+    // The serial number the detector answered with, kUnknownSerial before
+    // its block has been read.
     qint64 connectedSerial() const;
 
     // ---- mode
@@ -129,11 +142,15 @@ signals:
     void testStopNotConfirmed(const ExchangeOutcome &outcome);
     void notice(const SessionNotice &notice);
     void addressMoved(quint8 address);
+    // "Применить" was not carried out: something answers at the new address
+    // (Taken), or whether anything does could not be found out (Unknown).
+    void addressInUse(quint8 address, AddressProbe found);
     // Something the enabled states depend on changed.
     void phasesChanged();
     // The tick has polled: a calibration that ended in it may be recorded.
     void tickPolled();
-    void leftBehind(qint64 serial, const LeftInDetector &kept);
+    // endedByUser: at "Отключить", the stops were not taken; else the line was lost.
+    void leftBehind(qint64 serial, const LeftInDetector &kept, bool endedByUser);
     void leftBehindMet(qint64 serial, const LeftInDetector &undone, const LeftInDetectors &others);
     // Three polls in a row failed, the last one so: the connection ends.
     void gaveUp(const ExchangeOutcome &lastPoll);
@@ -159,6 +176,8 @@ private:
     void blockNotReadBack(const QVector<quint16> &sent, const ExchangeOutcome &written);
     void tellNothingWritten(const ExchangeOutcome &written);
     bool knowDetectorBlock();
+    // a new address (detectorsession_transfer.cpp)
+    bool newAddressFree(quint8 address);
     // gas selection (detectorsession_gas.cpp)
     void serveGasSwitch();
     void checkGasSwitch(const QString &name, bool toMain);

@@ -9,7 +9,7 @@ void DetectorSession::reloadParameterBlock()
 {
     const QVector<quint16> block = modbus.readHOLDregs();
     if (block.size() == kDeviceWords) {
-        const bool firstRead = !conn.blockRead();
+        const bool firstRead = conn.answeredSerial == kUnknownSerial;
         conn.answered = true;
         std::copy(block.cbegin(), block.cend(), regHold);
         takeBlockAsRead();
@@ -29,6 +29,8 @@ void DetectorSession::reloadParameterBlock()
 void DetectorSession::takeBlockAsRead()
 {
     conn.detectorBlock = QVector<quint16>(regHold, regHold + kDeviceWords);
+    conn.answeredSerial = joinWords(regHold[SerialHighWord], regHold[SerialLowWord]);
+    conn.lentFrom = kUnknownSerial;
     takeControlsScale(regHold);
     emit blockRead();
     recogniseMainGas();
@@ -64,15 +66,6 @@ void DetectorSession::storeControls()
     view.encodeControls(regHold);
 }
 
-// The user chose this block for the detector: it may now be written, and a
-// read still being retried would replace it unseen.
-void DetectorSession::importBlock(const quint16 *block)
-{
-    std::copy(block, block + kBlockWords, regHold);
-    conn.blockIsDetectors = true;
-    conn.reqReload = false;
-}
-
 void DetectorSession::requestReload()
 {
     conn.reqReload = true;
@@ -97,12 +90,13 @@ void DetectorSession::requestIdentityWrite(quint8 address, quint16 hart, int ble
 // connection was read) is dropped while the block is not this detector's.
 // The block always carries the address the detector answers at: a detector
 // takes a new address at once, and the rest of the block would then go to
-// an address where nobody listens.
+// an address where nobody listens. A new address that something already
+// answers at stops the whole "Применить" before anything is written.
 void DetectorSession::writeParameterBlock()
 {
     const quint8 newAddress = conn.newAddress;
     conn.newAddress = 0;
-    if (!conn.blockIsDetectors)
+    if (!conn.blockIsDetectors || (newAddress != 0 && !newAddressFree(newAddress)))
         return;
     storeControls();
     regHold[ModbusAddressWord] = withModbusAddress(regHold[ModbusAddressWord], conn.slaveAddress);
@@ -202,6 +196,7 @@ void DetectorSession::moveDetectorTo(quint8 address)
 void DetectorSession::noteBlockWritten(bool written)
 {
     if (written) {
+        conn.lentFrom = kUnknownSerial;
         takeDetectorScale(regHold);
         return;
     }
@@ -214,7 +209,5 @@ void DetectorSession::noteBlockWritten(bool written)
 
 qint64 DetectorSession::connectedSerial() const
 {
-    if (!conn.blockRead())
-        return kUnknownSerial;
-    return joinWords(conn.detectorBlock[SerialHighWord], conn.detectorBlock[SerialLowWord]);
+    return conn.answeredSerial;
 }

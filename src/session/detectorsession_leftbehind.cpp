@@ -1,8 +1,9 @@
 #include "detectorsession.h"
 
 // A connection that ends while the session holds its detector in a temporary
-// state leaves it there: the view is told, and the session keeps what it owes
-// the detector until it meets that serial number again.
+// state leaves it there, lost or with its stops not taken: the view is told,
+// and the session keeps what it owes the detector until it meets that serial
+// number again.
 void DetectorSession::rememberWhatIsLeft()
 {
     LeftInDetector left;
@@ -18,7 +19,7 @@ void DetectorSession::rememberWhatIsLeft()
     kept.serviceMode = kept.serviceMode || left.serviceMode;
     if (!left.targetGas.isEmpty())
         kept.targetGas = left.targetGas;
-    emit leftBehind(serial, kept);
+    emit leftBehind(serial, kept, conn.endedByUser);
 }
 
 // Once the block of a new connection has been read: the same detector gets

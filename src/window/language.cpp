@@ -2,18 +2,9 @@
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
-#include <QRegularExpression>
 #include <QTranslator>
 
 namespace {
-
-// "en", "en_GB.UTF-8", "en_US@euro", "en:ru" are English; "C.UTF-8", "ru_RU",
-// "ru:en" and a code that only begins with the letters "en" are not.
-bool isEnglish(const QString &value)
-{
-    const int end = value.indexOf(QRegularExpression("[_.@:]"));
-    return value.left(end) == QLatin1String("en");
-}
 
 bool installTranslator(const QString &name, const QString &folder)
 {
@@ -25,16 +16,6 @@ bool installTranslator(const QString &name, const QString &folder)
 }
 
 } // namespace
-
-Language chosenLanguage(const QProcessEnvironment &environment)
-{
-    for (const char *variable : {"ZORVEL_LANG", "LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const QString value = environment.value(variable);
-        if (!value.isEmpty())
-            return isEnglish(value) ? Language::English : Language::Russian;
-    }
-    return Language::Russian;
-}
 
 QStringList translationFolders()
 {

@@ -4,14 +4,7 @@
 #include <QProcessEnvironment>
 #include <QStringList>
 
-// The window speaks Russian. A service team that reads no Russian gets the
-// English translation: when ZORVEL_LANG is "en", or, without ZORVEL_LANG,
-// when the user's language is English.
-enum class Language { Russian, English };
-
-// ZORVEL_LANG, LANGUAGE, LC_ALL, LC_MESSAGES, LANG: the first one set and not
-// empty decides, English when its language code is "en".
-Language chosenLanguage(const QProcessEnvironment &environment);
+#include "textlanguage.h"
 
 // Beside the program (a build tree), then the share folder of its install
 // prefix: where the window's own translations are looked for.

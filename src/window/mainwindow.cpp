@@ -8,6 +8,7 @@
 #include "customplotwidget.h"
 #include "icontint.h"
 #include "inifile.h"
+#include "registermodel.h"
 
 QString dir;
 int xPos = 0;
@@ -24,8 +25,9 @@ MainWindow::MainWindow(QWidget *parent)
     ui->setupUi(this);
     setWindowTitle(tr("Зорвел конфигуратор v0.04"));
 
-    unitNames = {tr("%Об.д"), "ppm", "ppb", tr("%НКПР"), tr("мг/м3"), tr("мкг/м3"), "", ""};
-    session.setUnitNames(QStringList(unitNames.cbegin(), unitNames.cend()));
+    const QStringList units = RegisterModel::unitNames();   // in the window's language
+    unitNames = QVector<QString>(units.cbegin(), units.cend());
+    session.setUnitNames(units);
     connectSession();
 
     fillPortList();

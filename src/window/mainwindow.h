@@ -98,12 +98,13 @@ private:
     // connection (mainwindow_connection.cpp)
     void fillPortList();
     bool slaveAddressUsableOrExplain(int address);
+    void tellPortNotOpened();
     void endConnection();
     // status line (mainwindow_notices.cpp)
     void tell(const QString &text);
     void tellNotice(const SessionNotice &notice);
     void tellGaveUp(const ExchangeOutcome &lastPoll);
-    void tellLeftBehind(qint64 serial, const LeftInDetector &kept);
+    void tellLeftBehind(qint64 serial, const LeftInDetector &kept, bool endedByUser);
     void tellLeftBehindMet(qint64 serial, const LeftInDetector &undone, const LeftInDetectors &others);
     // parameter editing (mainwindow_editing.cpp)
     void CtrlEnable(bool enabled);
@@ -129,6 +130,12 @@ private:
     void endRecord(JournalRecord &record, const QString &outcome);
     void writeEndedRecords();
     void writeRecord(JournalRecord &record);
+    // a file of this or another detector, a new address (mainwindow_transfer.cpp)
+    QString transferRefusalText(const RegisterModel::SettingsTransfer &transfer) const;
+    QString lentSettingsText(qint64 fileSerial, const QStringList &rounded) const;
+    void importSettings(const quint16 *file, const QString &path);
+    bool lentSettingsConfirmed();
+    void tellAddressInUse(quint8 address, AddressProbe found);
     // state file (mainwindow_settings.cpp)
     void DataSave();
 

@@ -43,13 +43,44 @@ void MainWindow::on_Start_clicked()
     const int address = ui->sbMB_Adr->value();
     if (!slaveAddressUsableOrExplain(address))
         return;
-    if (!session.open(ui->cComPort->currentText(), static_cast<quint8>(address)))
-        return;   // silent to the user; the serial layer logs the reason
+    if (!session.open(ui->cComPort->currentText(), static_cast<quint8>(address))) {
+        tellPortNotOpened();
+        return;
+    }
     forgetDetector();
     timer.start(1000);
     CtrlEnable(true);
     showPhases();
     ui->Stop->setFocus();
+}
+
+// What the user can do about it: the port list, the other program, the
+// group that may use serial ports.
+void MainWindow::tellPortNotOpened()
+{
+    const QString port = ui->cComPort->currentText().section(' ', 0, 0);
+    const ModbusOperations &device = session.operations();
+    switch (device.openFailure()) {
+    case PortOpenFailure::NoPortChosen:
+        tell(tr("Порт не выбран: выберите его в списке («Скан» обновляет список)."));
+        break;
+    case PortOpenFailure::Missing:
+        tell(tr("Порт %1 не найден: адаптер отключён или список портов устарел. Нажмите «Скан».").arg(port));
+        break;
+    case PortOpenFailure::Busy:
+        tell(tr("Порт %1 занят другой программой. Закройте её и нажмите «Подключить» ещё раз.").arg(port));
+        break;
+    case PortOpenFailure::NoPermission:
+        tell(tr("Нет прав на порт %1. Добавьте пользователя в группу dialout "
+                "(sudo usermod -aG dialout ИМЯ) и войдите в систему заново.")
+                 .arg(port));
+        break;
+    case PortOpenFailure::None:
+    case PortOpenFailure::Other:
+        tell(tr("Не удалось открыть порт %1: это не последовательный порт или он неисправен (%2).")
+                 .arg(port, device.portError()));
+        break;
+    }
 }
 
 void MainWindow::on_Stop_clicked()

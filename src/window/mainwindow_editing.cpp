@@ -164,7 +164,7 @@ void MainWindow::on_Reload_clicked()
 
 void MainWindow::on_Write_clicked()
 {
-    if (blockReadyOrExplain())
+    if (blockReadyOrExplain() && lentSettingsConfirmed())
         session.requestWrite();
 }
 
@@ -174,7 +174,7 @@ void MainWindow::on_SetParam_clicked()
     if (!blockReadyOrExplain())
         return;
     const int address = ui->sbMB_AdrSet->value();
-    if (!slaveAddressUsableOrExplain(address))
+    if (!slaveAddressUsableOrExplain(address) || !lentSettingsConfirmed())
         return;
     session.requestIdentityWrite(quint8(address), quint16(ui->sbMB_AdrHART->value()), ui->cBLE->currentIndex());
 }

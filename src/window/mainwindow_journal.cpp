@@ -21,7 +21,8 @@ void MainWindow::beginRecord(JournalRecord &record, CalibrationKind kind)
     const ConnectionState &conn = session.connection();
     if (conn.blockRead()) {
         const quint16 *block = conn.detectorBlock.constData();
-        start.serialNumber = QString::number(session.connectedSerial());
+        if (session.connectedSerial() != kUnknownSerial)
+            start.serialNumber = QString::number(session.connectedSerial());
         start.deviceType = deviceTypeText(highByte(block[DeviceTypeWord]));
         start.gas = decodeText(block + GasNameWord, kGasNameBytes);
     }

@@ -128,9 +128,16 @@ void MainWindow::tellGaveUp(const ExchangeOutcome &lastPoll)
              .arg(why));
 }
 
-// A connection ended while the detector was held in a temporary state.
-void MainWindow::tellLeftBehind(qint64 serial, const LeftInDetector &kept)
+// A connection ended while the detector was held in a temporary state: the
+// line was lost, or at "Отключить" the detector did not take the stops.
+void MainWindow::tellLeftBehind(qint64 serial, const LeftInDetector &kept, bool endedByUser)
 {
+    if (endedByUser) {
+        tell(tr("Датчик %1 не подтвердил при отключении отмену, в нём осталось: %2. При следующем подключении к "
+                "нему программа повторит отмену.")
+                 .arg(detectorName(serial), whatIsLeft(kept)));
+        return;
+    }
     tell(tr("Связь с датчиком %1 прервалась, в нём осталось: %2. При следующем подключении к нему "
             "программа это отменит.")
              .arg(detectorName(serial), whatIsLeft(kept)));

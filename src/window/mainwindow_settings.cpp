@@ -69,8 +69,7 @@ void MainWindow::on_Import_clicked()
         complain(tr("Это не файл настроек, а папка, канал или устройство: ") + path);
         return;
     }
-    session.importBlock(block);
-    CtrlSetRegHold(session.parameterBlock());
+    importSettings(block, path);
 }
 
 void MainWindow::DataSave()

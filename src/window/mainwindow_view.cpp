@@ -31,6 +31,7 @@ void MainWindow::connectSession()
     connect(&session, &DetectorSession::leftBehind, this, &MainWindow::tellLeftBehind);
     connect(&session, &DetectorSession::leftBehindMet, this, &MainWindow::tellLeftBehindMet);
     connect(&session, &DetectorSession::addressMoved, this, [this](quint8 address) { ui->sbMB_Adr->setValue(address); });
+    connect(&session, &DetectorSession::addressInUse, this, &MainWindow::tellAddressInUse);
     connect(&session, &DetectorSession::tickPolled, this, &MainWindow::writeEndedRecords);
     connect(&session, &DetectorSession::gaveUp, this, &MainWindow::tellGaveUp);
     connect(&session, &DetectorSession::connectionClosed, this, &MainWindow::connectionClosed);

@@ -20,14 +20,6 @@ QString portLocation(const QString &port)
     return QFileInfo(port).absoluteFilePath();
 }
 
-// The port layer locks a port it opens; another program holding it makes the
-// open fail as if permission were denied, although the file allows it.
-bool heldByAnother(const QString &location)
-{
-    const QFileInfo info(location);
-    return info.isReadable() && info.isWritable();
-}
-
 } // namespace
 
 int openDetector(ModbusOperations &device, const CliOptions &options)
@@ -46,21 +38,9 @@ int openDetector(ModbusOperations &device, const CliOptions &options)
     device.setSlaveAddress(quint8(options.address));
     if (device.open())
         return ExitOk;
-    if (device.portErrorIsPermission() && heldByAnother(location))
+    if (device.openFailure() == PortOpenFailure::Busy)
         return fail(ExitUsage, QString("port %1 in use by another program").arg(options.port));
     return fail(ExitUsage, QString("cannot open port %1: %2").arg(options.port, device.portError()));
-}
-
-bool somethingAnswered(const ModbusOperations &device)
-{
-    switch (device.lastOutcome().kind()) {
-    case ExchangeOutcome::Kind::NoAnswer:
-    case ExchangeOutcome::Kind::NotSent:
-    case ExchangeOutcome::Kind::PortError:
-        return false;
-    default:
-        return true;
-    }
 }
 
 QString failedBecause(const ModbusOperations &device, const QString &what)

@@ -18,10 +18,6 @@ int openAndReadBlock(ModbusOperations &device, const CliOptions &options, QVecto
 // The same on a port already open.
 int readBlock(ModbusOperations &device, const CliOptions &options, QVector<quint16> &block);
 
-// Whether anything answered the last request, refused or garbled as it may
-// be: the line carried something back.
-bool somethingAnswered(const ModbusOperations &device);
-
 // What went wrong with an operation, from the master's last failure: "no
 // answer to WHAT", "WHAT was refused: exception 02 (illegal data address)",
 // "WHAT failed: CRC mismatch".

@@ -3,8 +3,10 @@
 #include "options.h"
 #include "output.h"
 #include "stopsignal.h"
+#include "textlanguage.h"
 
 #include <QCoreApplication>
+#include <QTranslator>
 
 namespace {
 
@@ -22,6 +24,17 @@ void quietDebug(QtMsgType type, const QMessageLogContext &context, const QString
         defaultHandler(type, context, message);
 }
 
+// Its own messages are English; the status texts and units it shares with
+// the window are Russian unless the user's language is English.
+void speakTheUsersLanguage(QCoreApplication &app)
+{
+    if (chosenLanguage(QProcessEnvironment::systemEnvironment()) != Language::English)
+        return;
+    auto *english = new QTranslator(&app);
+    if (english->load(":/translations/zorvel-configurator_en.qm"))
+        QCoreApplication::installTranslator(english);
+}
+
 // One line, as every failure: scripts log standard error line by line.
 int usageError(const QString &reason)
 {
@@ -35,6 +48,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName("zorvel-cli");
     QCoreApplication::setApplicationVersion(ZORVEL_VERSION);
+    speakTheUsersLanguage(app);
 
     CliOptions options;
     QString text;

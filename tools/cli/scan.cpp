@@ -78,7 +78,7 @@ Found probe(ModbusOperations &device, int address)
             found.refusal = device.lastOutcome().text();
             return found;
         }
-        if (!somethingAnswered(device))
+        if (!found.outcome.heardAnything())
             return found;
         found.kind = Found::Garbled;
     }

@@ -1,3 +1,4 @@
+#include "addressprobe.h"
 #include "commands.h"
 #include "detector.h"
 #include "modbusoperations.h"
@@ -9,10 +10,6 @@ using namespace RegisterModel;
 
 namespace {
 
-// A detector that misses one request is still there: the new address counts
-// as free only after three tries met silence.
-const int probes = 3;
-
 QVector<quint16> identityAt(ModbusOperations &device, int address)
 {
     device.setSlaveAddress(quint8(address));
@@ -22,17 +19,6 @@ QVector<quint16> identityAt(ModbusOperations &device, int address)
 quint32 serialOf(const QVector<quint16> &identity)
 {
     return joinWords(identity[SerialHighWord], identity[SerialLowWord]);
-}
-
-// Anything at all at the address: an answer, a refusal, garbled bytes.
-bool addressTaken(ModbusOperations &device, int address)
-{
-    device.setSlaveAddress(quint8(address));
-    for (int i = 0; i < probes; ++i) {
-        if (device.readIdentity().size() == kIdentityWords || somethingAnswered(device))
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -49,10 +35,16 @@ int runSetAddress(ModbusOperations &device, const CliOptions &options)
     if (identity.size() != kIdentityWords)
         return deviceFailed(options, failedBecause(device, "the read of its identity") + "; nothing was sent", device);
     const quint32 serial = serialOf(identity);
-    if (addressTaken(device, to))
+    switch (probeAddress(device, quint8(to), quint8(from))) {
+    case AddressProbe::Free:
+        break;
+    case AddressProbe::Taken:
         return deviceFailed(options, QString("something answers at address %1 already (a detector, or two at one "
                                              "address, or noise); nothing was sent").arg(to), device);
-    device.setSlaveAddress(quint8(from));
+    case AddressProbe::Unknown:
+        return deviceFailed(options, failedBecause(device, QString("the check of address %1").arg(to))
+                                         + "; nothing was sent", device);
+    }
     const ExchangeOutcome written = device.setModbusAddress(withModbusAddress(identity[ModbusAddressWord], quint8(to)));
     if (written.isRefusal())
         return deviceFailed(options, "the write of address " + QString::number(to) + " was refused: " + written.text(),
