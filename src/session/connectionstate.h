@@ -60,6 +60,7 @@ struct ConnectionState
     int polledStatus = -1;
     // The concentration last shown, with its unit; empty while none is.
     QString liveReading;
+    double liveValue = 0;
 
     QVector<QString> gasTable;
     // The names shown for the target and the main gas, from the gas table.

@@ -1,10 +1,12 @@
 #ifndef DETECTORSESSION_H
 #define DETECTORSESSION_H
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QVector>
 
+#include "bumptest.h"
 #include "calibrationjournal.h"
 #include "connectionstate.h"
 #include "modbusoperations.h"
@@ -102,6 +104,18 @@ public:
     void stopCurrentTest();
     CurrentPhase currentPhase() const { return conn.current(); }
 
+    // ---- bump test: reads only, judged from the polls (detectorsession_bump.cpp)
+    enum class BumpStartRefusal { None, NotConnected, NoReading, ServiceMode, Initialising, Busy, BadCriteria };
+    // Starts now, as the user applies the gas, unless refused.
+    BumpStartRefusal startBumpTest(const BumpCriteria &criteria);
+    void removeBumpGas();
+    void finishBumpTest();
+    const BumpTest &bumpTest() const { return bump; }
+    bool bumpTestRunning() const { return bump.running(); }
+    // The detector's alarm thresholds, from its block as read; none are on
+    // before it has been read.
+    RegisterModel::AlarmThresholds detectorThresholds() const;
+
     // The concentration last shown, with its unit; empty while none is.
     QString liveReading() const { return conn.liveReading; }
     // A concentration in the detector's own decimal count, with its unit.
@@ -133,6 +147,9 @@ signals:
     void tickPolled();
     void leftBehind(qint64 serial, const LeftInDetector &kept);
     void leftBehindMet(qint64 serial, const LeftInDetector &undone, const LeftInDetectors &others);
+    // A bump test took a poll, or the gas came off.
+    void bumpTestProgressed();
+    void bumpTestEnded(BumpVerdict verdict);
     // Three polls in a row failed, the last one so: the connection ends.
     void gaveUp(const ExchangeOutcome &lastPoll);
     void connectionClosed();
@@ -175,6 +192,10 @@ private:
     bool currentPointRunning() const;
     CalibrationKind currentPointKind() const;
     void endRunningCurrentStep();
+    // bump test (detectorsession_bump.cpp)
+    void feedBumpTest(bool polled, const QVector<quint16> &input);
+    void bumpTestStepped();
+    bool writeAhead() const;
     // what an ended connection left (detectorsession_leftbehind.cpp)
     void rememberWhatIsLeft();
     void settleWhatWasLeft();
@@ -186,6 +207,8 @@ private:
     ConnectionState conn;
     LeftInDetectors leftInDetectors;
     int failedPolls = 0;
+    BumpTest bump;
+    QElapsedTimer bumpClock;
     ExchangeOutcome lastFailedPoll;
 
     quint16 inputAll[128] = {};   // last full input block (112 words used)

@@ -14,7 +14,8 @@ int xPos = 0;
 
 namespace {
 const char *const kButtonStyle = "QPushButton { text-align: left; padding-left: 15px; }";
-const char *const kTabStyle = "QTabBar::tab { height: 50px; width: 160px;}";
+// Five tabs side by side within the tab widget's 691 pixels.
+const char *const kTabStyle = "QTabBar::tab { height: 50px; width: 136px;}";
 const QSize kIconSize(32, 32);
 }
 
@@ -59,6 +60,7 @@ MainWindow::MainWindow(QWidget *parent)
     ui->tabWidget->setTabIcon(3, calliper);
     ui->tabWidget->setTabText(2, tr("Калибровка\nпо газу"));
     ui->tabWidget->setTabText(3, tr("Калибровка\nпо току"));
+    ui->tabWidget->setTabIcon(4, colorizeIcon(":/icons/working.png", accent));
 
     const struct { QPushButton *button; const char *icon; } commands[] = {
         {ui->Start, ":/icons/start.png"},

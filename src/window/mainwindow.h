@@ -71,6 +71,9 @@ private slots:
     void on_Test20mA_clicked();
     void on_Test_clicked();
     void on_TestStop_clicked();
+    void on_BumpStart_clicked();
+    void on_BumpGasOff_clicked();
+    void on_BumpFinish_clicked();
 
 private:
     // SessionView: what the user has entered, read when a request is served
@@ -128,6 +131,15 @@ private:
     void endRecord(JournalRecord &record, const QString &outcome);
     void writeEndedRecords();
     void writeRecord(JournalRecord &record);
+    // bump test (mainwindow_bump.cpp)
+    QString bumpRefusalText(DetectorSession::BumpStartRefusal refusal) const;
+    QString bumpInterruptionText(BumpInterruption why) const;
+    void showBumpFigures();
+    void showBumpEnd(BumpVerdict verdict);
+    void showBumpPhase();
+    void showBumpGasBounds();
+    void beginBumpRecord();
+    void endBumpRecord(BumpVerdict verdict, const QString &outcome);
     // state file (mainwindow_settings.cpp)
     void DataSave();
 

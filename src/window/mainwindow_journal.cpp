@@ -89,3 +89,7 @@ void MainWindow::writeRecord(JournalRecord &record)
     QMetaObject::invokeMethod(
         this, [text] { QMessageBox::warning(nullptr, " ", text, QMessageBox::Ok); }, Qt::QueuedConnection);
 }
+
+// TODO(journal columns): the bump test's row.
+void MainWindow::beginBumpRecord() {}
+void MainWindow::endBumpRecord(BumpVerdict, const QString &) {}
