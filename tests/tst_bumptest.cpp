@@ -25,7 +25,7 @@ QString seconds(const std::optional<double> &time)
 
 QString figuresText(const BumpTest &test)
 {
-    const BumpFigures &f = test.figures();
+    const BumpTestFigures &f = test.figures();
     return QString("before=%1 peak=%2 t50=%3 t90=%4 thr=%5,%6,%7 recovery=%8")
         .arg(f.readingBefore)
         .arg(f.peak)
@@ -164,7 +164,7 @@ void TestBumpTest::onTheDetectorOnlyReads()
     while (w.probe.session().bumpTestRunning() && clock.elapsed() < 20000) {
         QTest::qWait(100);
         duringTest += w.tick();
-        const BumpFigures &seen = w.probe.session().bumpTest().figures();
+        const BumpTestFigures &seen = w.probe.session().bumpTest().figures();
         if (!meanwhile.isEmpty() && seen.t50) {
             QVERIFY(w.sim.command(meanwhile));
             meanwhile.clear();
@@ -185,7 +185,7 @@ void TestBumpTest::onTheDetectorOnlyReads()
     const double peak = w.ui->bump_peak->text().toDouble();
     QVERIFY2(peak >= 22.5 && peak <= 25.1, qPrintable(w.ui->bump_peak->text()));
     // Each time a poll's, so never before the poll that saw it.
-    const BumpFigures &seen = w.probe.session().bumpTest().figures();
+    const BumpTestFigures &seen = w.probe.session().bumpTest().figures();
     QVERIFY(*seen.t50 <= *seen.thresholdTripped[1] && *seen.thresholdTripped[1] <= *seen.t90);
     QVERIFY(seen.thresholdTripped[0] && !seen.thresholdTripped[2] && seen.recovery);
 }

@@ -32,7 +32,7 @@ enum class BumpInterruption { None, ConnectionLost, PollFailed, DetectorRestarte
 
 // The figures a bump test records, every time in seconds from the start,
 // which is when the user applies the gas, and the recovery from its removal.
-struct BumpFigures
+struct BumpTestFigures
 {
     double readingBefore = 0;
     double peak = 0;
@@ -73,7 +73,7 @@ public:
     BumpInterruption interruption() const { return why; }
     // The threshold (1..3) that failed the test, 0 for another verdict.
     int silentThreshold() const { return silent; }
-    const BumpFigures &figures() const { return seen; }
+    const BumpTestFigures &figures() const { return seen; }
     const BumpCriteria &criteria() const { return asked; }
     // Whether threshold i (0..2) must trip: on, rising, below the test gas.
     bool thresholdExpected(int i) const;
@@ -86,7 +86,7 @@ private:
     Stage now = Stage::Idle;
     BumpCriteria asked;
     RegisterModel::AlarmThresholds thresholds;
-    BumpFigures seen;
+    BumpTestFigures seen;
     bool faultSeen = false;
     BumpVerdict judged = BumpVerdict::Running;
     BumpInterruption why = BumpInterruption::None;

@@ -71,8 +71,8 @@ void DetectorSession::bumpTestStepped()
     emit bumpTestProgressed();
     if (bump.stage() != BumpTest::Stage::Ended)
         return;
-    emit bumpTestEnded(bump.verdict());
     emit phasesChanged();
+    emit bumpTestEnded(bump.verdict());
 }
 
 // Anything raised that would write to the detector at the next tick.

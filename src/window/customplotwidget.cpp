@@ -50,11 +50,19 @@ CustomPlotWidget::CustomPlotWidget(QWidget *parent) : QFrame(parent)
     // Switched off before the first replot, which would otherwise compute
     // margins for the labels and leave them frozen in place.
     plot->axisRect(0)->setAutoMargins(QCP::msNone);
-    putScaleInside(plot->xAxis);
+    // The time scale runs along the top edge: clean air reads near zero, and
+    // the line would cross it at the bottom.
+    plot->xAxis2->setVisible(true);
+    plot->xAxis->setTickLabels(false);
+    putScaleInside(plot->xAxis2);
     putScaleInside(plot->yAxis);
     timeTicker.reset(new SecondsAgoTicker);
     timeTicker->unit = tr("с");
     plot->xAxis->setTicker(timeTicker);
+    plot->xAxis2->setTicker(timeTicker);
+    connect(plot->xAxis, QOverload<const QCPRange &>::of(&QCPAxis::rangeChanged), plot->xAxis2,
+            QOverload<const QCPRange &>::of(&QCPAxis::setRange));
+    plot->xAxis2->setRange(plot->xAxis->range());
     plot->yAxis->setTicker(QSharedPointer<QCPAxisTicker>(new InnerValueTicker));
 
     unitText = new QCPItemText(plot);

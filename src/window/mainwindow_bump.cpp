@@ -69,7 +69,7 @@ QString MainWindow::bumpRefusalText(DetectorSession::BumpStartRefusal refusal) c
 
 void MainWindow::showBumpFigures()
 {
-    const BumpFigures &f = session.bumpTest().figures();
+    const BumpTestFigures &f = session.bumpTest().figures();
     const quint8 decimals = session.connection().detectorDecimals;
     ui->bump_before->setText(QString::number(f.readingBefore, 'f', decimals));
     ui->bump_peak->setText(QString::number(f.peak, 'f', decimals));
