@@ -109,10 +109,12 @@ void DetectorSession::showConcentration(quint16 stored)
 {
     if (!conn.detectorScaleKnown) {
         conn.liveReading.clear();
+        conn.liveConcentration.reset();
         emit concentrationUnknown();
         return;
     }
     conn.liveReading = detectorQuantity(stored);
+    conn.liveConcentration = decodeScaled(stored, conn.detectorScale);
     emit concentrationShown(decodeScaled(stored, conn.detectorScale),
                             decodeScaledSingle(conn.detectorRange, conn.detectorScale));
 }

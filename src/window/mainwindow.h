@@ -21,6 +21,7 @@ struct JournalRecord
 {
     CalibrationJournal journal;
     QString outcome;
+    JournalResult result = JournalResult::Unknown;
 };
 
 extern QString dir;   // last settings-file directory, kept in "ini"
@@ -125,7 +126,9 @@ private:
     JournalRecord &recordOf(CalibrationKind kind);
     void beginRecord(JournalRecord &record, CalibrationKind kind);
     void noteSent(CalibrationKind kind, quint16 raw);
-    void endRecord(JournalRecord &record, const QString &outcome);
+    void noteSaving(CalibrationKind kind);
+    void takeWorkEntries(JournalEntry &entry) const;
+    void endRecord(JournalRecord &record, JournalResult result, const QString &outcome);
     void writeEndedRecords();
     void writeRecord(JournalRecord &record);
     // state file (mainwindow_settings.cpp)
