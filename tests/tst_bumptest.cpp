@@ -1,6 +1,8 @@
 #include <QtTest>
 
 #include "bumptest.h"
+#include "calibrationjournal.h"
+#include "csvfile.h"
 #include "registermap.h"
 #include "windowonsimulator.h"
 
@@ -188,6 +190,19 @@ void TestBumpTest::onTheDetectorOnlyReads()
     const BumpTestFigures &seen = w.probe.session().bumpTest().figures();
     QVERIFY(*seen.t50 <= *seen.thresholdTripped[1] && *seen.thresholdTripped[1] <= *seen.t90);
     QVERIFY(seen.thresholdTripped[0] && !seen.thresholdTripped[2] && seen.recovery);
+
+    // One journal row, in the columns that read the same in any language.
+    QFile file(w.scratch.path() + "/" + kJournalFileName);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVector<QStringList> rows;
+    QString error;
+    QVERIFY2(parseCsv(file.readAll(), rows, error), qPrintable(error));
+    QCOMPARE(rows.size(), 2);
+    const QStringList row = rows[1];
+    QCOMPARE(row.mid(6, 1) + row.mid(11, 5), QStringList({"bump", "passed", "%LEL", "25", "2", ""}));
+    QCOMPARE(row.mid(19), QStringList({w.ui->bump_peak->text(), w.ui->bump_t50->text(), w.ui->bump_t90->text(),
+                                       w.ui->bump_thr1->text(), w.ui->bump_thr2->text(), "",
+                                       w.ui->bump_recovery->text()}));
 }
 
 QTEST_MAIN(TestBumpTest)

@@ -455,10 +455,10 @@ void TestCli::journal()
         CalibrationJournal written(path);
         QString error;
         written.begin({"20240117", "VELOR", "1.2.37", 1, "CH4", CalibrationKind::Zero, "", "0.3 %НКПР"});
-        QVERIFY2(written.finish("Калибровка нуля выполнена", "0.0 %НКПР", error), qPrintable(error));
+        QVERIFY2(written.finish(JournalResult::Done, "Калибровка нуля выполнена", "0.0 %НКПР", error), qPrintable(error));
         written.begin({"4242", "TRIVAN", "2.0.1", 7, "C3H8, \"test\"", CalibrationKind::Span, "50.0 %НКПР",
                        "0.1 %НКПР"});
-        QVERIFY2(written.finish("Отменено", "49.8 %НКПР", error), qPrintable(error));
+        QVERIFY2(written.finish(JournalResult::Cancelled, "Отменено", "49.8 %НКПР", error), qPrintable(error));
     }
 
     const CliRun run = runCli(QStringList{"journal"} + options, dir.path());

@@ -530,7 +530,8 @@ void TestGasCalibration::refusedCalibrationIsNotDone_data()
     QTest::newRow("zero start refused") << "CalibZeroStart" << "CalibZeroSet" << firstCommand << zero << false;
     QTest::newRow("zero save refused") << "CalibZeroStart" << "CalibZeroSet" << secondCommand << zero << false;
     QTest::newRow("zero save unanswered")
-        << "CalibZeroStart" << "CalibZeroSet" << "noanswer,fc=06,addr=12,after=1" << zero << false;
+        << "CalibZeroStart" << "CalibZeroSet" << "noanswer,fc=06,addr=12,after=1"
+        << "Датчик не ответил на команду калибровки нуля, её итог неизвестен" << false;
     QTest::newRow("span value refused")
         << "CalibDiapStart" << "CalibDiapSet" << "exception,persist,writeto=13" << span << false;
     QTest::newRow("span command refused") << "CalibDiapStart" << "CalibDiapSet" << firstCommand << span << false;
@@ -599,48 +600,55 @@ void TestGasCalibration::journalRecordsEveryEnd_data()
     QTest::addColumn<QString>("readingAfter");
     QTest::addColumn<QString>("outcome");
     QTest::addColumn<bool>("unwritable");   // calibrations.csv is a directory
+    // The codes after the shown texts: result, unit, test gas, as found, as left.
+    QTest::addColumn<QString>("codes");
 
     const QStringList zeroDone{"CalibZeroStart", "tick", "CalibZeroSet", "tick", "sim status clear 256", "tick"};
     QTest::newRow("zero done") << zeroDone << "calib_stat" << "CH4" << "zero" << "" << "0.0 %НКПР"
-                               << "Калибровка нуля завершена" << false;
+                               << "Калибровка нуля завершена" << false << "done,%LEL,0,0,0";
+    QTest::newRow("span done")
+        << QStringList{"CalibDiapStart", "tick", "CalibDiapSet", "tick", "sim set input 272 249",
+                       "sim status clear 512", "tick"}
+        << "calib_stat" << "CH4" << "span" << "25.0 %НКПР" << "24.9 %НКПР" << "Калибровка диапазона завершена"
+        << false << "done,%LEL,25,2,24.9";
     QTest::newRow("span refused")
         << QStringList{"CalibDiapStart", "tick", "sim fault exception,fc=06,addr=12", "CalibDiapSet", "tick"}
         << "calib_stat" << "CH4" << "span" << "25.0 %НКПР" << "2.0 %НКПР" << "Калибровка диапазона не удалась"
-        << false;
+        << false << "refused,%LEL,25,,";
     // The gas is the one the command went out on: after the switch asked for
     // with the start, before the switch back at the end.
     QTest::newRow("zero on the main gas, cancelled")
         << QStringList{"rbGazOsn", "GazSet", "CalibZeroStart", "tick", "tick", "CalibZeroEsc", "tick"}
-        << "calib_stat" << "C3H8" << "zero" << "" << "0.0 %НКПР" << "Калибровка нуля отменена" << false;
+        << "calib_stat" << "C3H8" << "zero" << "" << "0.0 %НКПР" << "Калибровка нуля отменена" << false << "cancelled,%LEL,0,,";
     QTest::newRow("4 mA cancelled") << QStringList{"Calib4maStart", "tick", "Calib4maStop", "tick"}
                                     << "calib_iout_stat" << "CH4" << "4 mA" << "" << "2.0 %НКПР"
-                                    << "Калибровка 4 мА отменена" << false;
+                                    << "Калибровка 4 мА отменена" << false << "cancelled,%LEL,,,";
     // The cancelled point's row is written when the next one begins.
     QTest::newRow("4 mA cancelled, 20 mA begun before the tick")
         << QStringList{"Calib4maStart", "tick", "Calib4maStop", "Calib20maStart", "tick", "Calib20maStop", "tick"}
-        << "calib_iout_stat" << "CH4" << "20 mA" << "" << "2.0 %НКПР" << "Калибровка 20 мА отменена" << false;
+        << "calib_iout_stat" << "CH4" << "20 mA" << "" << "2.0 %НКПР" << "Калибровка 20 мА отменена" << false << "cancelled,%LEL,,,";
     QTest::newRow("20 mA done") << QStringList{"Calib20maStart", "tick", "Calib20maSet", "tick", "Calib20maStop",
                                                "tick"}
                                 << "calib_iout_stat" << "CH4" << "20 mA" << "20.00 мА" << "2.0 %НКПР"
-                                << "Калибровка завершена" << false;
+                                << "Калибровка завершена" << false << "done,%LEL,,,";
     QTest::newRow("20 mA cut off") << QStringList{"Calib20maStart", "tick", "Calib20maSet", "tick",
                                                   "sim fault noanswer,persist", "tick", "tick", "tick"}
                                    << "calib_iout_stat" << "CH4" << "20 mA" << "20.00 мА" << "2.0 %НКПР"
-                                   << "Связь прервалась во время калибровки, её итог неизвестен" << false;
+                                   << "Связь прервалась во время калибровки, её итог неизвестен" << false << "interrupted,%LEL,,,";
     QTest::newRow("4 mA refused")
         << QStringList{"Calib4maStart", "tick", "sim fault exception,fc=06,addr=17", "Calib4maSet", "tick"}
         << "calib_iout_stat" << "CH4" << "4 mA" << "4.00 мА" << "2.0 %НКПР" << "Калибровка 4 мА не удалась"
-        << false;
+        << false << "unknown,%LEL,,,";
     // "Завершить" pressed before the tick that finds the value refused: the
     // row tells the later end, as the tab does.
     QTest::newRow("4 mA ended, then its value refused")
         << QStringList{"Calib4maStart", "tick", "sim fault exception,fc=06,addr=17", "Calib4maSet", "Calib4maStop",
                        "tick"}
         << "calib_iout_stat" << "CH4" << "4 mA" << "4.00 мА" << "2.0 %НКПР" << "Калибровка 4 мА не удалась"
-        << false;
+        << false << "unknown,%LEL,,,";
     QTest::newRow("unwritable, two calibrations")
         << QStringList{"CalibZeroStart", "CalibZeroEsc", "tick"} + zeroDone << "calib_stat" << "CH4" << "zero"
-        << "" << "0.0 %НКПР" << "Калибровка нуля завершена" << true;
+        << "" << "0.0 %НКПР" << "Калибровка нуля завершена" << true << "";
 }
 
 // One row for every calibration, however it ended, with the words the tab
@@ -656,6 +664,7 @@ void TestGasCalibration::journalRecordsEveryEnd()
     QFETCH(QString, readingAfter);
     QFETCH(QString, outcome);
     QFETCH(bool, unwritable);
+    QFETCH(QString, codes);
 
     WindowOnSimulator rig;
     QVERIFY(!unwritable || QDir().mkdir(kJournalFileName));
@@ -689,7 +698,8 @@ void TestGasCalibration::journalRecordsEveryEnd()
     QCOMPARE(rows.size(), 1 + steps.filter(QRegularExpression("^Calib.*Start$")).size());
     const QStringList expected{"20240117", "VELOR", "1.2.37", "1", gas, kind, valueSent, "2.0 %НКПР",
                                readingAfter, outcome};
-    QCOMPARE(rows.last().mid(1).join(" | "), expected.join(" | "));
+    QCOMPARE(rows.last().mid(1, expected.size()).join(" | "), expected.join(" | "));
+    QCOMPARE(rows.last().mid(kJournalResultColumn, 5).join(','), codes);
 }
 
 QTEST_MAIN(TestGasCalibration)

@@ -87,19 +87,19 @@ void TestJournal::calibrationRow()
     QTemporaryDir dir;
     CalibrationJournal journal(dir.filePath("calibrations.csv"));
     QString error;
-    QVERIFY(!journal.finish("done", "0.0", error));   // nothing begun, nothing written
+    QVERIFY(!journal.finish(JournalResult::Done, "done", "0.0", error));   // nothing begun, nothing written
     QVERIFY(!QFile::exists(journal.path()));
 
     journal.begin({"20240117", "VELOR", "1.2.37", 3, "CH4", CalibrationKind::Span, "50.0 %НКПР", "0.2 %НКПР"});
     QVERIFY(journal.inProgress());
-    QVERIFY2(journal.finish("Калибровка завершена", "49.9 %НКПР", error), qPrintable(error));
+    QVERIFY2(journal.finish(JournalResult::Done, "Калибровка завершена", "49.9 %НКПР", error), qPrintable(error));
     QVERIFY(!journal.inProgress());
 
     QVector<QStringList> rows;
     QVERIFY(parseCsv(contentOf(journal.path()), rows, error));
     QCOMPARE(rows.size(), 2);
     QCOMPARE(rows[0], journalHeader());
-    QCOMPARE(rows[1].mid(1), QStringList({"20240117", "VELOR", "1.2.37", "3", "CH4", "span", "50.0 %НКПР",
+    QCOMPARE(rows[1].mid(1, 10), QStringList({"20240117", "VELOR", "1.2.37", "3", "CH4", "span", "50.0 %НКПР",
                                           "0.2 %НКПР", "49.9 %НКПР", "Калибровка завершена"}));
     const QDateTime time = QDateTime::fromString(rows[1][0], Qt::ISODate);
     QVERIFY2(QRegularExpression("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(Z|[+-]\\d\\d:\\d\\d)$")

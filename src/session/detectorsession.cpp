@@ -115,11 +115,12 @@ void DetectorSession::showConcentration(quint16 stored)
 {
     if (!conn.detectorScaleKnown) {
         conn.liveReading.clear();
+        conn.liveConcentration.reset();
         emit concentrationUnknown();
         return;
     }
     conn.liveReading = detectorQuantity(stored);
-    conn.liveValue = decodeScaled(stored, conn.detectorScale);
+    conn.liveConcentration = decodeScaled(stored, conn.detectorScale);
     emit concentrationShown(decodeScaled(stored, conn.detectorScale),
                             decodeScaledSingle(conn.detectorRange, conn.detectorScale));
 }

@@ -118,6 +118,10 @@ public:
 
     // The concentration last shown, with its unit; empty while none is.
     QString liveReading() const { return conn.liveReading; }
+    // The same as a number in the detector's unit, for the journal.
+    std::optional<double> liveConcentration() const { return conn.liveConcentration; }
+    // The unit's index in word 4 of the detector's block as read, -1 before.
+    int detectorUnitIndex() const { return conn.detectorUnitIndex; }
     // A concentration in the detector's own decimal count, with its unit.
     QString detectorQuantity(quint16 stored) const;
 
@@ -133,6 +137,9 @@ signals:
     void activeGasChanged();
     // A calibration value goes out now: the raw word (0 for a zero).
     void valueSent(CalibrationKind kind, quint16 raw);
+    // The save of a gas calibration goes out now: the reading last polled is
+    // the one it adjusts.
+    void calibrationSaving(CalibrationKind kind);
     void gasCalibrationEnded(CalibrationKind kind, GasCalibrationEnd end);
     void currentPointEnded(CalibrationKind kind, CurrentPointEnd end);
     void currentTestStopped();
@@ -181,6 +188,7 @@ private:
     void waitForCalibration(GasCalibrationPhase waiting);
     void finishCalibration(quint16 status);
     void endGasCalibration(GasCalibrationEnd end);
+    bool endUnlessTaken(const ExchangeOutcome &outcome);
     void gasCalibrationOver(GasCalibrationEnd end);
     CalibrationKind gasCalibrationKind() const;
     // current output (detectorsession_current.cpp)

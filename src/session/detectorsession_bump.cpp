@@ -12,7 +12,7 @@ DetectorSession::BumpStartRefusal DetectorSession::startBumpTest(const BumpCrite
 {
     if (!connected)
         return BumpStartRefusal::NotConnected;
-    if (!conn.blockRead() || !conn.detectorScaleKnown || conn.liveReading.isEmpty() || failedPolls > 0)
+    if (!conn.blockRead() || !conn.detectorScaleKnown || !conn.liveConcentration || failedPolls > 0)
         return BumpStartRefusal::NoReading;
     if (conn.polledStatus & kStatusServiceMode)
         return BumpStartRefusal::ServiceMode;
@@ -23,7 +23,7 @@ DetectorSession::BumpStartRefusal DetectorSession::startBumpTest(const BumpCrite
     if (!(criteria.testGas > 0) || !(criteria.passShare > 0) || criteria.passShare > 1
         || !(criteria.withinSeconds > 0))
         return BumpStartRefusal::BadCriteria;
-    bump.start(criteria, detectorThresholds(), conn.liveValue);
+    bump.start(criteria, detectorThresholds(), *conn.liveConcentration);
     bumpClock.start();
     emit phasesChanged();
     return BumpStartRefusal::None;

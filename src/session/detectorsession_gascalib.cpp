@@ -22,13 +22,12 @@ void DetectorSession::serveGasCalibrationRequests()
     if (takeRequest(conn.reqZeroStart)) {
         emit valueSent(CalibrationKind::Zero, 0);
         conn.calibrationForced = true;
-        if (!modbus.setCalibZero())
-            endGasCalibration(GasCalibrationEnd::CommandFailed);
+        endUnlessTaken(modbus.setCalibZero());
     }
     if (takeRequest(conn.reqZeroSave)) {
         waitForCalibration(GasCalibrationPhase::ZeroWaiting);
-        if (!modbus.CalibrSave())
-            endGasCalibration(GasCalibrationEnd::CommandFailed);
+        emit calibrationSaving(CalibrationKind::Zero);
+        endUnlessTaken(modbus.CalibrSave());
     }
     if (takeRequest(conn.reqSpanValue))
         sendSpanValue();
@@ -58,13 +57,21 @@ void DetectorSession::sendSpanValue()
     // The journal's value is the one that goes out now, in the detector's
     // count, whatever the box held at the start or holds later.
     emit valueSent(CalibrationKind::Span, value);
-    if (!modbus.setCalibValue(value)) {
-        endGasCalibration(GasCalibrationEnd::CommandFailed);
+    if (!endUnlessTaken(modbus.setCalibValue(value)))
         return;
-    }
     waitForCalibration(GasCalibrationPhase::SpanWaiting);
-    if (!modbus.CalibrSave())
-        endGasCalibration(GasCalibrationEnd::CommandFailed);
+    emit calibrationSaving(CalibrationKind::Span);
+    endUnlessTaken(modbus.CalibrSave());
+}
+
+// A command not taken ends the calibration; one not answered may have been
+// taken, and the end says so.
+bool DetectorSession::endUnlessTaken(const ExchangeOutcome &outcome)
+{
+    if (outcome.taken())
+        return true;
+    endGasCalibration(outcome.unknown() ? GasCalibrationEnd::CommandUnknown : GasCalibrationEnd::CommandFailed);
+    return false;
 }
 
 // The save went out: from here on only the detector ends the calibration.

@@ -21,6 +21,7 @@ struct JournalRecord
 {
     CalibrationJournal journal;
     QString outcome;
+    JournalResult result = JournalResult::Unknown;
 };
 
 extern QString dir;   // last settings-file directory, kept in "ini"
@@ -128,7 +129,9 @@ private:
     JournalRecord &recordOf(CalibrationKind kind);
     void beginRecord(JournalRecord &record, CalibrationKind kind);
     void noteSent(CalibrationKind kind, quint16 raw);
-    void endRecord(JournalRecord &record, const QString &outcome);
+    void noteSaving(CalibrationKind kind);
+    void takeWorkEntries(JournalEntry &entry) const;
+    void endRecord(JournalRecord &record, JournalResult result, const QString &outcome);
     void writeEndedRecords();
     void writeRecord(JournalRecord &record);
     // bump test (mainwindow_bump.cpp)
@@ -152,6 +155,7 @@ private:
     // calibration point under way, or ended and not yet written.
     JournalRecord gasRecord;
     JournalRecord currentRecord;
+    JournalRecord bumpRecord;
     // The user has been told that the calibration journal cannot be written,
     // on this connection.
     bool journalWarned = false;

@@ -22,6 +22,7 @@ void MainWindow::connectSession()
     connect(&session, &DetectorSession::activeGasChanged, this, &MainWindow::showActiveGas);
     connect(&session, &DetectorSession::phasesChanged, this, &MainWindow::showPhases);
     connect(&session, &DetectorSession::valueSent, this, &MainWindow::noteSent);
+    connect(&session, &DetectorSession::calibrationSaving, this, &MainWindow::noteSaving);
     connect(&session, &DetectorSession::gasCalibrationEnded, this, &MainWindow::showGasCalibrationEnd);
     connect(&session, &DetectorSession::currentPointEnded, this, &MainWindow::showCurrentPointEnd);
     connect(&session, &DetectorSession::currentTestStopped, this, &MainWindow::showCurrentTestStopped);
