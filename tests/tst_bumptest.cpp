@@ -77,6 +77,8 @@ void TestBumpTest::verdictFromPolls_data()
         "before=2 peak=23 t50=6 t90=12 thr=6,9, recovery=4");
     row("threshold 3 above the test gas need not trip", 40, "3:13/2 6:23/6 R8 10:3", BumpVerdict::Passed, none,
         "before=2 peak=23 t50=3 t90=6 thr=3,6, recovery=2");
+    row("threshold 3 below the test gas trips", 22, "3:13/2 6:23/16 R8 10:3", BumpVerdict::Passed, none,
+        "before=2 peak=23 t50=3 t90=6 thr=3,6,6 recovery=2");
     row("threshold 3 below the test gas must trip", 22, "3:13/2 6:23/6 R8 10:3", BumpVerdict::ThresholdSilent, 3,
         "before=2 peak=23 t50=3 t90=6 thr=3,6, recovery=2");
     row("reaches half only after 30 s", -1, "10:6 20:9 33:13/2 36:21/6 R40 43:3", BumpVerdict::SlowRise, none,
