@@ -11,6 +11,14 @@
         <source>Время (сек)</source>
         <translation>Time (s)</translation>
     </message>
+    <message>
+        <source>с</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>Порог %1</source>
+        <translation>Alarm %1</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -585,6 +593,136 @@ calibration</translation>
     <message>
         <source>Ожидание ответа датчика с адресом %1</source>
         <translation>Waiting for the detector at address %1 to answer</translation>
+    </message>
+    <message>
+        <source>Бамп-тест</source>
+        <translation>Bump test</translation>
+    </message>
+    <message>
+        <source>Поверочный газ</source>
+        <translation>Test gas</translation>
+    </message>
+    <message>
+        <source>Показание не менее, % газа</source>
+        <translation>Reading at least, % of gas</translation>
+    </message>
+    <message>
+        <source>за, с</source>
+        <translation>within, s</translation>
+    </message>
+    <message>
+        <source>Газ снят</source>
+        <translation>Gas removed</translation>
+    </message>
+    <message>
+        <source>До подачи газа</source>
+        <translation>Before gas</translation>
+    </message>
+    <message>
+        <source>Порог 1, с</source>
+        <translation>Alarm 1, s</translation>
+    </message>
+    <message>
+        <source>Пик</source>
+        <translation>Peak</translation>
+    </message>
+    <message>
+        <source>Порог 2, с</source>
+        <translation>Alarm 2, s</translation>
+    </message>
+    <message>
+        <source>T50, с</source>
+        <translation>T50, s</translation>
+    </message>
+    <message>
+        <source>Порог 3, с</source>
+        <translation>Alarm 3, s</translation>
+    </message>
+    <message>
+        <source>T90, с</source>
+        <translation>T90, s</translation>
+    </message>
+    <message>
+        <source>Спад, с</source>
+        <translation>Recovery, s</translation>
+    </message>
+    <message>
+        <source>Бамп-
+тест</source>
+        <translation>Bump
+test</translation>
+    </message>
+    <message>
+        <source>Подайте газ. Когда показание установится, снимите газ и нажмите «Газ снят»</source>
+        <translation>Apply the gas. Once the reading has settled, remove the gas and press “Gas removed”</translation>
+    </message>
+    <message>
+        <source>Газ снят, ожидается спад показания</source>
+        <translation>Gas removed, waiting for the reading to fall back</translation>
+    </message>
+    <message>
+        <source>Нет показаний датчика: проверка не начата</source>
+        <translation>No reading from the detector: the test has not started</translation>
+    </message>
+    <message>
+        <source>Датчик в сервисном режиме: переведите его в рабочий режим</source>
+        <translation>The detector is in service mode: put it into working mode</translation>
+    </message>
+    <message>
+        <source>Датчик ещё не готов к измерению: проверка не начата</source>
+        <translation>The detector is not measuring yet: the test has not started</translation>
+    </message>
+    <message>
+        <source>Идёт другая операция с датчиком: проверка не начата</source>
+        <translation>Another operation with the detector is under way: the test has not started</translation>
+    </message>
+    <message>
+        <source>Задайте концентрацию поверочного газа</source>
+        <translation>Enter the test gas concentration</translation>
+    </message>
+    <message>
+        <source>Проверка пройдена</source>
+        <translation>Test passed</translation>
+    </message>
+    <message>
+        <source>Не пройдена: показание не достигло %1 % газа за %2 с</source>
+        <translation>Failed: the reading did not reach %1 % of the gas within %2 s</translation>
+    </message>
+    <message>
+        <source>Не пройдена: порог %1 не сработал</source>
+        <translation>Failed: alarm %1 did not trip</translation>
+    </message>
+    <message>
+        <source>Не пройдена: датчик сообщил о неисправности</source>
+        <translation>Failed: the detector reported a fault</translation>
+    </message>
+    <message>
+        <source>Проверка отменена</source>
+        <translation>Test cancelled</translation>
+    </message>
+    <message>
+        <source>Проверка прервана: связь с датчиком закончилась</source>
+        <translation>Test interrupted: the connection to the detector ended</translation>
+    </message>
+    <message>
+        <source>Проверка прервана: датчик не ответил на опрос</source>
+        <translation>Test interrupted: the detector did not answer a poll</translation>
+    </message>
+    <message>
+        <source>Проверка прервана: датчик перезапустился</source>
+        <translation>Test interrupted: the detector restarted</translation>
+    </message>
+    <message>
+        <source>Проверка прервана: датчик перешёл в сервисный режим</source>
+        <translation>Test interrupted: the detector went into service mode</translation>
+    </message>
+    <message>
+        <source>Датчик не ответил на команду калибровки нуля, её итог неизвестен</source>
+        <translation>The detector did not answer the zero calibration command; its outcome is unknown</translation>
+    </message>
+    <message>
+        <source>Датчик не ответил на команду калибровки диапазона, её итог неизвестен</source>
+        <translation>The detector did not answer the span calibration command; its outcome is unknown</translation>
     </message>
 </context>
 </TS>
