@@ -160,6 +160,9 @@ private:
     // on this connection.
     bool journalWarned = false;
 
+    // The detector whose span concentration the test gas box was given.
+    qint64 bumpGasDetector = kUnknownSerial;
+
     // The status line's text until this connection's first answer.
     QString waitingText;
 

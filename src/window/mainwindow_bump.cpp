@@ -152,8 +152,8 @@ void MainWindow::showBumpPhase()
 }
 
 // The test gas box follows the detector's block as read: its decimal count,
-// range and unit, and starts at its span calibration concentration, the
-// cylinder most at hand.
+// range and unit. For each new detector it starts at the span calibration
+// concentration, the cylinder most at hand; a reload keeps what was entered.
 void MainWindow::showBumpGasBounds()
 {
     const quint16 *block = session.connection().detectorBlock.constData();
@@ -161,6 +161,8 @@ void MainWindow::showBumpGasBounds()
     const quint16 scale = scaleFactor(decimals);
     ui->BumpGas->setDecimals(decimals);
     ui->BumpGas->setMaximum(decodeScaled(block[DisplayRangeWord], scale));
-    ui->BumpGas->setValue(decodeScaled(block[SpanConcentrationWord], scale));
+    if (session.connectedSerial() != bumpGasDetector)
+        ui->BumpGas->setValue(decodeScaled(block[SpanConcentrationWord], scale));
+    bumpGasDetector = session.connectedSerial();
     ui->bump_unit->setText(unitNames.value(unitIndex(block[FormatWord])));
 }
