@@ -72,6 +72,7 @@ private slots:
     void on_Test20mA_clicked();
     void on_Test_clicked();
     void on_TestStop_clicked();
+    void on_Certificate_clicked();
 
 private:
     // SessionView: what the user has entered, read when a request is served
@@ -131,6 +132,10 @@ private:
     void endRecord(JournalRecord &record, JournalResult result, const QString &outcome);
     void writeEndedRecords();
     void writeRecord(JournalRecord &record);
+    // the engineer, the cylinder, the certificate, due dates (mainwindow_paperwork.cpp)
+    void showRememberedEntries();
+    QStringList thresholdsAsLeft() const;
+    void tellCalibrationDue();
     // state file (mainwindow_settings.cpp)
     void DataSave();
 
@@ -146,6 +151,8 @@ private:
     // The user has been told that the calibration journal cannot be written,
     // on this connection.
     bool journalWarned = false;
+    // An overdue calibration has been looked for on this connection.
+    bool dueTold = false;
 
     // The status line's text until this connection's first answer.
     QString waitingText;

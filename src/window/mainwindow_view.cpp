@@ -96,6 +96,7 @@ void MainWindow::showDetectorBlock()
 {
     CtrlSetRegHold(session.parameterBlock());
     CtrlSetRegHoldSerNum();
+    tellCalibrationDue();
 }
 
 void MainWindow::showGasNames(const QString &target, const QString &main)
@@ -117,6 +118,7 @@ void MainWindow::forgetDetector()
     waitingText = tr("Ожидание ответа датчика с адресом %1").arg(session.connection().slaveAddress);
     tell(waitingText);
     journalWarned = false;
+    dueTold = false;
     showPhases();
 }
 
