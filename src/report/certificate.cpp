@@ -3,6 +3,7 @@
 #include "atomicfile.h"
 
 #include <QBuffer>
+#include <QFont>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -92,6 +93,21 @@ QString rowOf(const QString &name, const QString &value)
     return "<tr>" + cell(name, "th") + cell(value) + "</tr>";
 }
 
+// Name and value pairs two to a row, so that a page holds the whole visit.
+QString pairedRows(const QVector<QPair<QString, QString>> &pairs)
+{
+    QString rows;
+    for (int i = 0; i < pairs.size(); i += 2) {
+        rows += "<tr>" + cell(pairs[i].first, "th") + cell(pairs[i].second);
+        if (i + 1 < pairs.size())
+            rows += cell(pairs[i + 1].first, "th") + cell(pairs[i + 1].second);
+        else
+            rows += "<th></th><td></td>";
+        rows += "</tr>";
+    }
+    return rows;
+}
+
 QString number(const std::optional<double> &value, const QString &unit)
 {
     if (!value)
@@ -108,10 +124,9 @@ public:
     QString html() const
     {
         return "<html><head><style>"
-               "body { font-family: 'DejaVu Sans', sans-serif; font-size: 9pt; }"
-               "h1 { font-size: 15pt; } h2 { font-size: 11pt; margin-top: 12px; }"
+               "h1 { font-size: 13pt; margin-bottom: 4px; } h2 { font-size: 10.5pt; margin-top: 10px; "
+               "margin-bottom: 4px; }"
                "th { text-align: left; font-weight: bold; background: #e8eef6; }"
-               "td, th { padding: 3px 6px; }"
                "</style></head><body>" +
                QString("<h1>%1</h1>").arg(esc(say(c.language, kTitle))) + detector() + thresholds() +
                calibrations() + bump() + closing() + "</body></html>";
@@ -129,10 +144,13 @@ private:
     {
         const JournalEntry &d = c.detector;
         return QString("<h2>%1</h2>").arg(esc(tr(kDetector))) +
-               table(rowOf(tr(kType), d.deviceType) + rowOf(tr(kSerial), d.serialNumber) +
-                     rowOf(tr(kFirmware), d.firmware) + rowOf(tr(kAddress), QString::number(d.modbusAddress)) +
-                     rowOf(tr(kGas), d.gas) + rowOf(tr(kUnit), unit) +
-                     rowOf(tr(kRange), c.range.isEmpty() ? tr(kNotRead) : c.range));
+               table(pairedRows({{tr(kType), d.deviceType},
+                                 {tr(kSerial), d.serialNumber},
+                                 {tr(kFirmware), d.firmware},
+                                 {tr(kAddress), QString::number(d.modbusAddress)},
+                                 {tr(kGas), d.gas},
+                                 {tr(kUnit), unit},
+                                 {tr(kRange), c.range.isEmpty() ? tr(kNotRead) : c.range}}));
     }
 
     QString thresholds() const
@@ -162,16 +180,20 @@ private:
         const QString heading = QString("<h2>%1</h2>").arg(esc(tr(kCalibrations)));
         if (c.calibrations.isEmpty())
             return heading + QString("<p>%1</p>").arg(esc(tr(kNoCalibrations)));
-        QString rows = "<tr>" + cell(tr(kTime), "th") + cell(tr(kKind), "th") + cell(tr(kTestGas), "th") +
-                       cell(tr(kAsFound), "th") + cell(tr(kAsLeft), "th") + cell(tr(kCylinder), "th") +
-                       cell(tr(kResult), "th") + "</tr>";
+        // Widths in per cent: a time and a reading each stay on one line.
+        const QVector<QPair<Words, int>> columns{{kTime, 15}, {kKind, 13}, {kTestGas, 14}, {kAsFound, 12},
+                                                 {kAsLeft, 12}, {kCylinder, 18}, {kResult, 16}};
+        QString rows = "<tr>";
+        for (const auto &column : columns)
+            rows += QString("<th width='%1%'>%2</th>").arg(column.second).arg(esc(tr(column.first)));
+        rows += "</tr>";
         for (const JournalEntry &e : c.calibrations) {
-            rows += "<tr>" + cell(e.time.toString("yyyy-MM-dd HH:mm")) +
+            rows += "<tr><td nowrap>" + esc(e.time.toString("yyyy-MM-dd HH:mm")) + "</td>" +
                     cell(tr(e.kind == CalibrationKind::Zero ? kZero : kSpan)) + cell(number(e.testGas, unit)) +
                     cell(number(e.asFound, unit)) + cell(number(e.asLeft, unit)) + cell(cylinder(e)) +
                     cell(result(e.result)) + "</tr>";
         }
-        return heading + table(rows);
+        return heading + "<div style='font-size: 7.5pt;'>" + table(rows) + "</div>";
     }
 
     QString seconds(const std::optional<double> &value) const
@@ -185,15 +207,19 @@ private:
         if (!c.bump)
             return heading + QString("<p>%1</p>").arg(esc(tr(kNoBump)));
         const JournalEntry &b = *c.bump;
-        QString rows = rowOf(tr(kTime), b.time.toString("yyyy-MM-dd HH:mm")) +
-                       rowOf(tr(kTestGas), number(b.testGas, unit)) + rowOf(tr(kBefore), number(b.asFound, unit)) +
-                       rowOf(tr(kPeak), number(b.bump.peak, unit)) + rowOf(tr(kT50), seconds(b.bump.t50)) +
-                       rowOf(tr(kT90), seconds(b.bump.t90));
+        QVector<QPair<QString, QString>> pairs{{tr(kTime), b.time.toString("yyyy-MM-dd HH:mm")},
+                                               {tr(kTestGas), number(b.testGas, unit)},
+                                               {tr(kBefore), number(b.asFound, unit)},
+                                               {tr(kPeak), number(b.bump.peak, unit)},
+                                               {tr(kT50), seconds(b.bump.t50)},
+                                               {tr(kT90), seconds(b.bump.t90)}};
         for (int i = 0; i < 3; ++i)
-            rows += rowOf(tr(kThreshold).arg(i + 1), seconds(b.bump.threshold[i]));
-        rows += rowOf(tr(kRecovery), seconds(b.bump.recovery)) + rowOf(tr(kCylinder), cylinder(b)) +
-                rowOf(tr(kVerdict), result(b.result) + (b.outcome.isEmpty() ? QString() : " — " + b.outcome));
-        return heading + table(rows);
+            pairs.append({tr(kThreshold).arg(i + 1), seconds(b.bump.threshold[i])});
+        pairs.append({tr(kRecovery), seconds(b.bump.recovery)});
+        pairs.append({tr(kCylinder), cylinder(b)});
+        pairs.append({tr(kVerdict), result(b.result)});
+        // The window's words for the end, which give a failure its reason.
+        return heading + table(pairedRows(pairs)) + QString("<p>%1</p>").arg(esc(b.outcome));
     }
 
     QString closing() const
@@ -202,8 +228,10 @@ private:
                                                       tr(kInterval).arg(c.months) + ")"
                                                 : tr(kNoDue);
         return "<p>&nbsp;</p>" +
-               table(rowOf(tr(kDate), c.date.toString(Qt::ISODate)) + rowOf(tr(kEngineer), c.engineer) +
-                     rowOf(tr(kNextDue), due) + rowOf(tr(kSignature), QString())) ;
+               table(pairedRows({{tr(kDate), c.date.toString(Qt::ISODate)},
+                                 {tr(kEngineer), c.engineer},
+                                 {tr(kNextDue), due}}).replace("<th></th><td></td>",
+                                                               cell(tr(kSignature), "th") + "<td><br><br></td>"));
     }
 
     const Certificate &c;
@@ -272,7 +300,15 @@ bool writeCertificatePdf(const Certificate &certificate, const QString &path, QS
         writer.setTitle(say(certificate.language, kTitle) + ' ' + certificate.detector.serialNumber);
         writer.setCreator("zorvel-configurator");
         QTextDocument document;
+        // Without shaping no ligature joins "f" and "i": the text copied or
+        // searched in the PDF is the text written.
+        QFont font("DejaVu Sans", 8);
+        font.setStyleStrategy(QFont::PreferNoShaping);
+        document.setDefaultFont(font);
         document.setHtml(certificateHtml(certificate));
+        // The writer's margins are the page's; the document adds none.
+        document.setDocumentMargin(0);
+        document.setPageSize(writer.pageLayout().paintRect(QPageLayout::Point).size());
         document.print(&writer);
     }
     QString reason;

@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -40,7 +41,16 @@ std::unique_ptr<QCoreApplication> application(int &argc, char *argv[])
         if (qstrcmp(argv[i], "certificate") == 0) {
             if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
                 qputenv("QT_QPA_PLATFORM", "offscreen");
-            return std::make_unique<QGuiApplication>(argc, argv);
+            // Its start warns of what a display session would set; the
+            // certificate needs none of it.
+            const QtMessageHandler previous = qInstallMessageHandler(
+                [](QtMsgType type, const QMessageLogContext &, const QString &message) {
+                    if (type == QtCriticalMsg || type == QtFatalMsg)
+                        std::fprintf(stderr, "%s\n", qPrintable(message));
+                });
+            auto app = std::make_unique<QGuiApplication>(argc, argv);
+            qInstallMessageHandler(previous);
+            return app;
         }
     }
     return std::make_unique<QCoreApplication>(argc, argv);
