@@ -34,6 +34,8 @@ private slots:
     void refusedCalibrationIsNotDone();
     void journalRecordsEveryEnd_data();
     void journalRecordsEveryEnd();
+    void overdueToldOnConnecting_data();
+    void overdueToldOnConnecting();
 };
 
 namespace {
@@ -672,6 +674,10 @@ void TestGasCalibration::journalRecordsEveryEnd()
     DialogDriver dialogs;
     if (unwritable)
         dialogs.closeMessage();
+    // Entered once on the tab, carried by every row after.
+    rig.ui->engineerName->setText("Petrov P. P.");
+    rig.ui->cylinderLot->setText("A-1742");
+    rig.ui->cylinderExpiry->setDate(QDate(2027, 3, 31));
     for (const QString &step : steps) {
         if (step == "tick")
             rig.tick();
@@ -700,6 +706,48 @@ void TestGasCalibration::journalRecordsEveryEnd()
                                readingAfter, outcome};
     QCOMPARE(rows.last().mid(1, expected.size()).join(" | "), expected.join(" | "));
     QCOMPARE(rows.last().mid(kJournalResultColumn, 5).join(','), codes);
+    QCOMPARE(rows.last().mid(kJournalResultColumn + 5, 3).join(','), QString("A-1742,2027-03-31,Petrov P. P."));
+}
+
+// Each row: the journal's rows of the simulated detector before connecting
+// (months ago, result), the status line after the first tick; DUE and LAST
+// stand for the dates.
+void TestGasCalibration::overdueToldOnConnecting_data()
+{
+    QTest::addColumn<QVector<int>>("monthsAgo");
+    QTest::addColumn<QVector<int>>("results");
+    QTest::addColumn<QString>("told");
+
+    const int done = int(JournalResult::Done), cancelled = int(JournalResult::Cancelled);
+    QTest::newRow("overdue") << QVector<int>{8} << QVector<int>{done}
+                             << "Калибровка датчика 20240117 просрочена: последняя LAST, следующая была нужна до DUE";
+    QTest::newRow("not yet due") << QVector<int>{9, 1} << QVector<int>{done, done} << "";
+    QTest::newRow("none done") << QVector<int>{1} << QVector<int>{cancelled}
+                               << "В журнале нет выполненной калибровки датчика 20240117";
+    QTest::newRow("no journal") << QVector<int>() << QVector<int>() << "";
+}
+
+void TestGasCalibration::overdueToldOnConnecting()
+{
+    QFETCH(QVector<int>, monthsAgo);
+    QFETCH(QVector<int>, results);
+    QFETCH(QString, told);
+
+    WindowOnSimulator rig;
+    QDate last;
+    for (int i = 0; i < monthsAgo.size(); ++i) {
+        JournalEntry e;
+        e.serialNumber = "20240117";
+        e.kind = CalibrationKind::Zero;
+        e.result = JournalResult(results[i]);
+        e.time = QDateTime::currentDateTime().addMonths(-monthsAgo[i]);
+        last = e.time.date();
+        QString error;
+        QVERIFY2(appendJournalEntry(kJournalFileName, e, error), qPrintable(error));
+    }
+    QVERIFY2(rig.connect(kSlowCalibration), qPrintable(rig.errorText()));
+    told.replace("LAST", last.toString(Qt::ISODate)).replace("DUE", last.addMonths(6).toString(Qt::ISODate));
+    QCOMPARE(rig.window.statusBar()->currentMessage(), told);
 }
 
 QTEST_MAIN(TestGasCalibration)

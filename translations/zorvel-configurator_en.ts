@@ -713,8 +713,44 @@ test</translation>
         <translation>Test interrupted: the detector restarted</translation>
     </message>
     <message>
-        <source>Проверка прервана: датчик перешёл в сервисный режим</source>
-        <translation>Test interrupted: the detector went into service mode</translation>
+        <source>Инженер, выполняющий калибровку: записывается в журнал и сертификат</source>
+        <translation>The engineer doing the calibration: written to the journal and the certificate</translation>
+    </message>
+    <message>
+        <source>Инженер</source>
+        <translation>Engineer</translation>
+    </message>
+    <message>
+        <source>Партия баллона с поверочным газом</source>
+        <translation>Lot of the test gas cylinder</translation>
+    </message>
+    <message>
+        <source>Партия</source>
+        <translation>Lot</translation>
+    </message>
+    <message>
+        <source>Срок годности баллона</source>
+        <translation>Expiry date of the cylinder</translation>
+    </message>
+    <message>
+        <source>dd.MM.yy</source>
+        <translation>dd.MM.yy</translation>
+    </message>
+    <message>
+        <source>годен до</source>
+        <translation>expiry</translation>
+    </message>
+    <message>
+        <source>Интервал до следующей калибровки, месяцев</source>
+        <translation>Months until the next calibration is due</translation>
+    </message>
+    <message>
+        <source> мес.</source>
+        <translation> mo.</translation>
+    </message>
+    <message>
+        <source>Сертификат</source>
+        <translation>Certificate</translation>
     </message>
     <message>
         <source>Датчик не ответил на команду калибровки нуля, её итог неизвестен</source>
@@ -723,6 +759,62 @@ test</translation>
     <message>
         <source>Датчик не ответил на команду калибровки диапазона, её итог неизвестен</source>
         <translation>The detector did not answer the span calibration command; its outcome is unknown</translation>
+    </message>
+    <message>
+        <source>Порог %1: %2 %3, %4, гистерезис %5 %3</source>
+        <translation>Threshold %1: %2 %3, %4, hysteresis %5 %3</translation>
+    </message>
+    <message>
+        <source>по понижению</source>
+        <translation>falling</translation>
+    </message>
+    <message>
+        <source>по превышению</source>
+        <translation>rising</translation>
+    </message>
+    <message>
+        <source>Порог 3: %1 %2, гистерезис %3 %2</source>
+        <translation>Threshold 3: %1 %2, hysteresis %3 %2</translation>
+    </message>
+    <message>
+        <source>Порог 3: выключен</source>
+        <translation>Threshold 3: off</translation>
+    </message>
+    <message>
+        <source>Сертификат составляется для подключённого датчика: подключите его</source>
+        <translation>A certificate is made for the connected detector: connect it first</translation>
+    </message>
+    <message>
+        <source>В журнале нет записей датчика %1: сертификату не из чего составиться</source>
+        <translation>The journal has no rows of detector %1: there is nothing to make a certificate from</translation>
+    </message>
+    <message>
+        <source>сертификат-%1.pdf</source>
+        <translation>certificate-%1.pdf</translation>
+    </message>
+    <message>
+        <source>PDF (*.pdf)</source>
+        <translation>PDF (*.pdf)</translation>
+    </message>
+    <message>
+        <source>Сертификат не записан: %1</source>
+        <translation>The certificate was not written: %1</translation>
+    </message>
+    <message>
+        <source>Сертификат записан: %1</source>
+        <translation>Certificate written: %1</translation>
+    </message>
+    <message>
+        <source>Калибровка датчика %1 просрочена: последняя %2, следующая была нужна до %3</source>
+        <translation>Calibration of detector %1 is overdue: the last on %2, the next was due by %3</translation>
+    </message>
+    <message>
+        <source>В журнале нет выполненной калибровки датчика %1</source>
+        <translation>The journal has no completed calibration of detector %1</translation>
+    </message>
+    <message>
+        <source>Проверка прервана: датчик перешёл в сервисный режим</source>
+        <translation>Test interrupted: the detector went into service mode</translation>
     </message>
 </context>
 </TS>

@@ -160,7 +160,7 @@ CsvLines parseCsvLines(const QByteArray &content)
         QVector<QStringList> rows;
         int line = i + 1;
         if (!readRows(QString::fromUtf8(lines[i]), rows, line)) {
-            read.skipped << QString("line %1: a quoted field is not closed").arg(i + 1);
+            read.skipped[i + 1] = "a quoted field is not closed";
             continue;
         }
         for (const QStringList &row : rows) {

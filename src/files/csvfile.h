@@ -2,6 +2,7 @@
 #define CSVFILE_H
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -32,13 +33,14 @@ bool appendCsvRow(const QString &path, const QStringList &header, const QStringL
 bool parseCsv(const QByteArray &content, QVector<QStringList> &rows, QString &error);
 
 // A file whose every row is one line, read line by line: a line that cannot
-// be a row (a quoted field not closed on it) is named in `skipped` as "line
-// N: why" and the lines after it are read on. Blank lines are no rows.
+// be a row (a quoted field not closed on it) is put in `skipped` by its
+// number with why, and the lines after it are read on. Blank lines are no
+// rows.
 struct CsvLines
 {
     QVector<QStringList> rows;
     QVector<int> lineNumbers;   // of each row, from 1
-    QStringList skipped;
+    QMap<int, QString> skipped;
 };
 CsvLines parseCsvLines(const QByteArray &content);
 

@@ -45,6 +45,7 @@ MainWindow::MainWindow(QWidget *parent)
         ui->tabWidget->setCurrentIndex(save.tabIndex);
         ui->sbMB_Adr->setValue(save.slaveAddress);
     }
+    showRememberedEntries();
 
     accent = QColor(25, 94, 172, 255);
 

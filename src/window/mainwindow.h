@@ -75,6 +75,7 @@ private slots:
     void on_BumpStart_clicked();
     void on_BumpGasOff_clicked();
     void on_BumpFinish_clicked();
+    void on_Certificate_clicked();
 
 private:
     // SessionView: what the user has entered, read when a request is served
@@ -143,6 +144,10 @@ private:
     void showBumpGasBounds();
     void beginBumpRecord();
     void endBumpRecord(BumpVerdict verdict, const QString &outcome);
+    // the engineer, the cylinder, the certificate, due dates (mainwindow_paperwork.cpp)
+    void showRememberedEntries();
+    QStringList thresholdsAsLeft() const;
+    void tellCalibrationDue();
     // state file (mainwindow_settings.cpp)
     void DataSave();
 
@@ -159,6 +164,8 @@ private:
     // The user has been told that the calibration journal cannot be written,
     // on this connection.
     bool journalWarned = false;
+    // An overdue calibration has been looked for on this connection.
+    bool dueTold = false;
 
     // The detector whose span concentration the test gas box was given.
     qint64 bumpGasDetector = kUnknownSerial;

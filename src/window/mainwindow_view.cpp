@@ -101,6 +101,7 @@ void MainWindow::showDetectorBlock()
     CtrlSetRegHold(session.parameterBlock());
     CtrlSetRegHoldSerNum();
     showBumpGasBounds();
+    tellCalibrationDue();
 }
 
 void MainWindow::showGasNames(const QString &target, const QString &main)
@@ -122,6 +123,7 @@ void MainWindow::forgetDetector()
     waitingText = tr("Ожидание ответа датчика с адресом %1").arg(session.connection().slaveAddress);
     tell(waitingText);
     journalWarned = false;
+    dueTold = false;
     showPhases();
 }
 
