@@ -5,7 +5,7 @@ ZORVEL_PACKAGES=(
     qtbase5-dev libqt5serialport5-dev libqcustomplot-dev
     qttools5-dev qttools5-dev-tools qttranslations5-l10n
     libmodbus-dev mbpoll
-    xvfb xauth imagemagick xdotool fonts-liberation
+    xvfb xauth imagemagick xdotool fonts-liberation fonts-dejavu-core poppler-utils
 )
 
 # Only for the checks beyond the plain suite: the fuzzers (clang with its

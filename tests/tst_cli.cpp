@@ -140,6 +140,8 @@ private slots:
     void diffSettings();
     void journal_data();
     void journal();
+    void certificate_data();
+    void certificate();
     void failures_data();
     void failures();
     void line_data();
@@ -445,9 +447,11 @@ void TestCli::journal_data()
     QTest::addColumn<QString>("output");
 
     const QString header = "journal FILE:|time serial number device type firmware Modbus address gas kind "
-                           "value sent reading before reading after outcome";
-    const QString zero = "TIME 20240117 VELOR 1.2.37 1 CH4 zero 0.3 %НКПР 0.0 %НКПР Калибровка нуля выполнена";
-    const QString span = "TIME 4242 TRIVAN 2.0.1 7 C3H8, \"test\" span 50.0 %НКПР 0.1 %НКПР 49.8 %НКПР Отменено";
+                           "value sent reading before reading after outcome result";
+    const QString zero =
+        "TIME 20240117 VELOR 1.2.37 1 CH4 zero 0.3 %НКПР 0.0 %НКПР Калибровка нуля выполнена done";
+    const QString span =
+        "TIME 4242 TRIVAN 2.0.1 7 C3H8, \"test\" span 50.0 %НКПР 0.1 %НКПР 49.8 %НКПР Отменено cancelled";
     QTest::newRow("newest last") << "here" << QStringList() << 0 << header + "|" + zero + "|" + span;
     QTest::newRow("one detector") << "here" << QStringList{"--serial", "4242"} << 0 << header + "|" + span;
     QTest::newRow("no rows of that detector") << "here" << QStringList{"--serial", "5"} << 0
@@ -455,6 +459,20 @@ void TestCli::journal_data()
     QTest::newRow("the menu's, none here") << "menu" << QStringList() << 0 << header + "|" + zero + "|" + span;
     QTest::newRow("the working directory's first") << "both" << QStringList() << 0
                                                    << header + "|" + zero + "|" + span;
+    QTest::newRow("a foreign line with an unclosed quote passed over")
+        << "damaged" << QStringList() << 0 << header + "|" + zero + "|" + span;
+    // The span calibration was cancelled: its detector has none on record.
+    QTest::newRow("due dates") << "here" << QStringList{"--due"} << 0
+                               << "due dates in FILE (calibration every 6 months, bump test every 30 days):|"
+                                  "serial number device type last calibration calibration due last bump test "
+                                  "bump test due|4242 TRIVAN now (none on record) now (none on record)|"
+                                  "20240117 VELOR DATE DATE now (none on record)";
+    QTest::newRow("due dates as JSON")
+        << "here" << QStringList{"--due", "--json", "--months", "12"} << 0
+        << "[{\"bumpTestDue\":\"\",\"bumpTestOverdue\":true,\"calibrationDue\":\"\",\"calibrationOverdue\":true,"
+           "\"deviceType\":\"TRIVAN\",\"lastBumpTest\":\"\",\"lastCalibration\":\"\",\"serialNumber\":4242},"
+           "{\"bumpTestDue\":\"\",\"bumpTestOverdue\":true,\"calibrationDue\":\"DUE12\",\"calibrationOverdue\":false,"
+           "\"deviceType\":\"VELOR\",\"lastBumpTest\":\"\",\"lastCalibration\":\"DATE\",\"serialNumber\":20240117}]";
     QTest::newRow("nowhere") << "nowhere" << QStringList() << 2
                              << "no calibrations.csv in the working directory";
     QTest::newRow("missing file") << "here" << QStringList{"--file", "none.csv"} << 2
@@ -480,10 +498,12 @@ void TestCli::journal()
         CalibrationJournal written(path);
         QString error;
         written.begin({"20240117", "VELOR", "1.2.37", 1, "CH4", CalibrationKind::Zero, "", "0.3 %НКПР"});
-        QVERIFY2(written.finish("Калибровка нуля выполнена", "0.0 %НКПР", error), qPrintable(error));
+        QVERIFY2(written.finish(JournalResult::Done, "Калибровка нуля выполнена", "0.0 %НКПР", error), qPrintable(error));
+        if (where == "damaged")
+            writeFile(path, contentOf(path) + "foreign,\"unclosed\r\n");
         written.begin({"4242", "TRIVAN", "2.0.1", 7, "C3H8, \"test\"", CalibrationKind::Span, "50.0 %НКПР",
                        "0.1 %НКПР"});
-        QVERIFY2(written.finish("Отменено", "49.8 %НКПР", error), qPrintable(error));
+        QVERIFY2(written.finish(JournalResult::Cancelled, "Отменено", "49.8 %НКПР", error), qPrintable(error));
     }
 
     const CliRun run = runCli(QStringList{"journal"} + options, dir.path());
@@ -493,15 +513,127 @@ void TestCli::journal()
         QVERIFY2(run.err.contains(output), qPrintable(run.err));
         return;
     }
-    QCOMPARE(run.err, QString());
+    // The line the writer closed is passed over as well.
+    QCOMPARE(run.err, where == "damaged" ? QString("zorvel-cli: %1 line 3: a quoted field is not closed; passed over\n"
+                                                  "zorvel-cli: %1 line 4: a quoted field is not closed; passed over\n")
+                                                  .arg(path)
+                                            : QString());
+    const bool due = options.contains("--due");
     // Aligned: each row's second column starts under the header's.
     for (const QString &line : run.out.mid(2))
-        QCOMPARE(line.indexOf(QRegularExpression("  \\S")), run.out[1].indexOf("  serial number"));
+        QVERIFY(due || line.indexOf(QRegularExpression("  \\S")) == run.out[1].indexOf("  serial number"));
     const QRegularExpression time("^\\S+T\\S+");
+    const QRegularExpression date("\\d{4}-\\d\\d-\\d\\d(T[^\"\\s]*)?");
+    const QString due12 = QDate::currentDate().addMonths(12).toString(Qt::ISODate);
     QStringList lines;
     for (const QString &line : run.out)
-        lines << QString(line).replace(time, "TIME").simplified();
+        lines << (due ? QString(line).replace(due12, "DUE12").replace(date, "DATE")
+                      : QString(line).replace(time, "TIME")).simplified();
     QCOMPARE(lines.join('|'), output.replace("FILE", path));
+}
+
+// Each row: the options after "certificate --output OUT.pdf", the exit
+// status, texts the PDF holds (pdftotext, blanks simplified) or a part of
+// standard error, and texts it must not hold. The journal holds detector
+// 20240117's visit on 2026-01-10 (a zero and a span calibration, a bump
+// test), an earlier span of it on 2025-12-01 and another detector's zero.
+void TestCli::certificate_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("present");
+    QTest::addColumn<QStringList>("absent");
+
+    QTest::newRow("English, the last day's visit")
+        << QStringList{"--serial", "20240117", "--lang", "en", "--months", "12"} << 0
+        << QStringList{"Gas detector calibration certificate", "Serial number 20240117", "Firmware 1.2.37",
+                       "Modbus address 3", "Gas CH4", "Unit %LEL", "zero 0 %LEL 0.4 %LEL 0 %LEL A-1742, 2027-03-31 done",
+                       "span 50 %LEL 47.5 %LEL 50.1 %LEL A-1742, 2027-03-31 done", "Peak reading 49.2 %LEL",
+                       "T50 3.5 s", "T90 9.0 s", "Threshold 1 2.0 s", "Threshold 2 6.5 s", "Threshold 3 never",
+                       "Recovery after gas removed 21.0 s", "Verdict passed", "Engineer Petrov P. P.",
+                       "Next calibration due 2027-01-10 (interval 12 months)"}
+        << QStringList{"33.3", "4242"};
+    QTest::newRow("Russian, from an earlier day")
+        << QStringList{"--serial", "20240117", "--lang", "ru", "--from", "2025-12-01"} << 0
+        << QStringList{"Сертификат калибровки газоанализатора", "Заводской номер 20240117", "Единица измерения %НКПР",
+                       "33.3 %НКПР", "отклонена датчиком", "нуль 0 %НКПР 0.4 %НКПР 0 %НКПР", "Заключение пройдена",
+                       "Следующая калибровка 2026-07-10 (интервал 6 мес.)"}
+        << QStringList{"4242"};
+    QTest::newRow("no visit of that detector")
+        << QStringList{"--serial", "5"} << 2 << QStringList{"no rows of serial number 5 in"} << QStringList();
+    QTest::newRow("a date that is none") << QStringList{"--serial", "5", "--from", "2026-02-30"} << 2
+                                         << QStringList{"--from must be a date yyyy-MM-dd"} << QStringList();
+}
+
+void TestCli::certificate()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, present);
+    QFETCH(QStringList, absent);
+
+    QTemporaryDir dir;
+    const QString journal = dir.filePath(kJournalFileName);
+    auto row = [&](const char *serial, const char *time, CalibrationKind kind, JournalResult result) {
+        JournalEntry e;
+        e.serialNumber = serial;
+        e.deviceType = "VELOR";
+        e.firmware = "1.2.37";
+        e.modbusAddress = 3;
+        e.gas = "CH4";
+        e.unit = "%LEL";
+        e.kind = kind;
+        e.result = result;
+        e.time = QDateTime::fromString(time, Qt::ISODate);
+        e.cylinderLot = "A-1742";
+        e.cylinderExpiry = QDate(2027, 3, 31);
+        e.engineer = "Petrov P. P.";
+        return e;
+    };
+    QVector<JournalEntry> rows;
+    rows << row("20240117", "2025-12-01T09:00:00+03:00", CalibrationKind::Span, JournalResult::Refused);
+    rows.last().asFound = 33.3;
+    rows << row("4242", "2026-01-10T09:00:00+03:00", CalibrationKind::Zero, JournalResult::Done);
+    rows << row("20240117", "2026-01-10T10:00:00+03:00", CalibrationKind::Zero, JournalResult::Done);
+    rows.last().testGas = 0;
+    rows.last().asFound = 0.4;
+    rows.last().asLeft = 0;
+    rows << row("20240117", "2026-01-10T10:20:00+03:00", CalibrationKind::Span, JournalResult::Done);
+    rows.last().testGas = 50;
+    rows.last().asFound = 47.5;
+    rows.last().asLeft = 50.1;
+    rows << row("20240117", "2026-01-10T10:40:00+03:00", CalibrationKind::Bump, JournalResult::Passed);
+    JournalEntry &bump = rows.last();
+    bump.testGas = 50;
+    bump.asFound = 0.1;
+    bump.bump.peak = 49.2;
+    bump.bump.t50 = 3.5;
+    bump.bump.t90 = 9;
+    bump.bump.threshold[0] = 2;
+    bump.bump.threshold[1] = 6.5;
+    bump.bump.recovery = 21;
+    for (const JournalEntry &e : rows) {
+        QString error;
+        QVERIFY2(appendJournalEntry(journal, e, error), qPrintable(error));
+    }
+
+    const QString pdf = dir.filePath("OUT.pdf");
+    const CliRun run = runCli(QStringList{"certificate", "--output", pdf} + options, dir.path());
+    QCOMPARE(run.exitCode, exitCode);
+    if (exitCode != 0) {
+        QVERIFY2(run.err.contains(present.first()), qPrintable(run.err));
+        QVERIFY(!QFile::exists(pdf));
+        return;
+    }
+    QCOMPARE(run.err, QString());
+    QProcess text;
+    text.start("pdftotext", {"-raw", pdf, "-"});   // each cell whole, in the order drawn
+    QVERIFY2(text.waitForFinished(30000) && text.exitCode() == 0, "pdftotext (poppler-utils) did not read the PDF");
+    const QString shown = QString::fromUtf8(text.readAllStandardOutput()).simplified();
+    for (const QString &part : present)
+        QVERIFY2(shown.contains(part), qPrintable(part + " not in: " + shown));
+    for (const QString &part : absent)
+        QVERIFY2(!shown.contains(part), qPrintable(part + " in: " + shown));
 }
 
 // Each row: the simulator's fault, the arguments (PORT stands for the

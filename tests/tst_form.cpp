@@ -113,6 +113,8 @@ void TestForm::widgetTree_data()
     row("frame_4", "QFrame", "tab_3", "", QRect(0, 0, 681, 361), none);
     row("tab_4", "QWidget", "tabWidget", "", QRect(), none);
     row("frame_5", "QFrame", "tab_4", "", QRect(0, 0, 681, 361), none);
+    row("tab_5", "QWidget", "tabWidget", "", QRect(), none);
+    row("frame_6", "QFrame", "tab_5", "", QRect(0, 0, 681, 361), none);
     row("frame_3", "QFrame", "scrollAreaWidgetContents", "", QRect(10, 430, 681, 281), none);
     row("frame_cmd", "QFrame", "frame_3", "", QRect(20, 20, 371, 121), none);
     row("frame_mode", "QFrame", "frame_3", "", QRect(420, 20, 241, 121), none);
@@ -285,9 +287,9 @@ void TestForm::window()
 void TestForm::tabPages()
 {
     QTabWidget *tabs = ui->tabWidget;
-    QCOMPARE(tabs->count(), 4);
-    const QList<QWidget *> pages = {ui->tab_1, ui->tab_2, ui->tab_3, ui->tab_4};
-    const QStringList titles = {"Параметры", "Настройки", "Калибровка по газу", "Калибровка по току"};
+    QCOMPARE(tabs->count(), 5);
+    const QList<QWidget *> pages = {ui->tab_1, ui->tab_2, ui->tab_3, ui->tab_4, ui->tab_5};
+    const QStringList titles = {"Параметры", "Настройки", "Калибровка по газу", "Калибровка по току", "Бамп-тест"};
     for (int i = 0; i < pages.size(); ++i) {
         QCOMPARE(tabs->widget(i), pages[i]);
         QCOMPARE(tabs->tabText(i), titles[i]);

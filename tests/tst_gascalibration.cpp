@@ -34,6 +34,8 @@ private slots:
     void refusedCalibrationIsNotDone();
     void journalRecordsEveryEnd_data();
     void journalRecordsEveryEnd();
+    void overdueToldOnConnecting_data();
+    void overdueToldOnConnecting();
 };
 
 namespace {
@@ -599,22 +601,29 @@ void TestGasCalibration::journalRecordsEveryEnd_data()
     QTest::addColumn<QString>("readingAfter");
     QTest::addColumn<QString>("outcome");
     QTest::addColumn<bool>("unwritable");   // calibrations.csv is a directory
+    // The codes after the shown texts: result, unit, test gas, as found, as left.
+    QTest::addColumn<QString>("codes");
 
     const QStringList zeroDone{"CalibZeroStart", "tick", "CalibZeroSet", "tick", "sim status clear 256", "tick"};
     QTest::newRow("zero done") << zeroDone << "calib_stat" << "CH4" << "zero" << "" << "0.0 %НКПР"
-                               << "Калибровка нуля завершена" << false;
+                               << "Калибровка нуля завершена" << false << "done,%LEL,0,0,0";
+    QTest::newRow("span done")
+        << QStringList{"CalibDiapStart", "tick", "CalibDiapSet", "tick", "sim set input 272 249",
+                       "sim status clear 512", "tick"}
+        << "calib_stat" << "CH4" << "span" << "25.0 %НКПР" << "24.9 %НКПР" << "Калибровка диапазона завершена"
+        << false << "done,%LEL,25,2,24.9";
     QTest::newRow("span refused")
         << QStringList{"CalibDiapStart", "tick", "sim fault exception,fc=06,addr=12", "CalibDiapSet", "tick"}
         << "calib_stat" << "CH4" << "span" << "25.0 %НКПР" << "2.0 %НКПР" << "Калибровка диапазона не удалась"
-        << false;
+        << false << "refused,%LEL,25,,";
     // The gas is the one the command went out on: after the switch asked for
     // with the start, before the switch back at the end.
     QTest::newRow("zero on the main gas, cancelled")
         << QStringList{"rbGazOsn", "GazSet", "CalibZeroStart", "tick", "tick", "CalibZeroEsc", "tick"}
-        << "calib_stat" << "C3H8" << "zero" << "" << "0.0 %НКПР" << "Калибровка нуля отменена" << false;
+        << "calib_stat" << "C3H8" << "zero" << "" << "0.0 %НКПР" << "Калибровка нуля отменена" << false << "cancelled,%LEL,0,,";
     QTest::newRow("4 mA cancelled") << QStringList{"Calib4maStart", "tick", "Calib4maStop", "tick"}
                                     << "calib_iout_stat" << "CH4" << "4 mA" << "" << "2.0 %НКПР"
-                                    << "Калибровка 4 мА отменена" << false;
+                                    << "Калибровка 4 мА отменена" << false << "cancelled,%LEL,,,";
     // The cancelled point's row is written when the next one begins. The
     // stop it owes is served after the new start, in the same tick, and
     // takes the detector out of service mode: the new point is over.
@@ -622,29 +631,29 @@ void TestGasCalibration::journalRecordsEveryEnd_data()
         << QStringList{"Calib4maStart", "tick", "Calib4maStop", "Calib20maStart", "tick", "Calib20maStop", "tick"}
         << "calib_iout_stat" << "CH4" << "20 mA" << "" << "2.0 %НКПР"
         << "Датчик перезапустился или вышел из сервисного режима: калибровка тока прервана, её итог неизвестен"
-        << false;
+        << false << "interrupted,%LEL,,,";
     QTest::newRow("20 mA done") << QStringList{"Calib20maStart", "tick", "Calib20maSet", "tick", "Calib20maStop",
                                                "tick"}
                                 << "calib_iout_stat" << "CH4" << "20 mA" << "20.00 мА" << "2.0 %НКПР"
-                                << "Калибровка завершена" << false;
+                                << "Калибровка завершена" << false << "done,%LEL,,,";
     QTest::newRow("20 mA cut off") << QStringList{"Calib20maStart", "tick", "Calib20maSet", "tick",
                                                   "sim fault noanswer,persist", "tick", "tick", "tick"}
                                    << "calib_iout_stat" << "CH4" << "20 mA" << "20.00 мА" << "2.0 %НКПР"
-                                   << "Связь прервалась во время калибровки, её итог неизвестен" << false;
+                                   << "Связь прервалась во время калибровки, её итог неизвестен" << false << "interrupted,%LEL,,,";
     QTest::newRow("4 mA refused")
         << QStringList{"Calib4maStart", "tick", "sim fault exception,fc=06,addr=17", "Calib4maSet", "tick"}
         << "calib_iout_stat" << "CH4" << "4 mA" << "4.00 мА" << "2.0 %НКПР" << "Калибровка 4 мА не удалась"
-        << false;
+        << false << "unknown,%LEL,,,";
     // "Завершить" pressed before the tick that finds the value refused: the
     // row tells the later end, as the tab does.
     QTest::newRow("4 mA ended, then its value refused")
         << QStringList{"Calib4maStart", "tick", "sim fault exception,fc=06,addr=17", "Calib4maSet", "Calib4maStop",
                        "tick"}
         << "calib_iout_stat" << "CH4" << "4 mA" << "4.00 мА" << "2.0 %НКПР" << "Калибровка 4 мА не удалась"
-        << false;
+        << false << "unknown,%LEL,,,";
     QTest::newRow("unwritable, two calibrations")
         << QStringList{"CalibZeroStart", "CalibZeroEsc", "tick"} + zeroDone << "calib_stat" << "CH4" << "zero"
-        << "" << "0.0 %НКПР" << "Калибровка нуля завершена" << true;
+        << "" << "0.0 %НКПР" << "Калибровка нуля завершена" << true << "";
 }
 
 // One row for every calibration, however it ended, with the words the tab
@@ -660,6 +669,7 @@ void TestGasCalibration::journalRecordsEveryEnd()
     QFETCH(QString, readingAfter);
     QFETCH(QString, outcome);
     QFETCH(bool, unwritable);
+    QFETCH(QString, codes);
 
     WindowOnSimulator rig;
     QVERIFY(!unwritable || QDir().mkdir(kJournalFileName));
@@ -667,6 +677,10 @@ void TestGasCalibration::journalRecordsEveryEnd()
     DialogDriver dialogs;
     if (unwritable)
         dialogs.closeMessage();
+    // Entered once on the tab, carried by every row after.
+    rig.ui->engineerName->setText("Petrov P. P.");
+    rig.ui->cylinderLot->setText("A-1742");
+    rig.ui->cylinderExpiry->setDate(QDate(2027, 3, 31));
     for (const QString &step : steps) {
         if (step == "tick")
             rig.tick();
@@ -693,7 +707,50 @@ void TestGasCalibration::journalRecordsEveryEnd()
     QCOMPARE(rows.size(), 1 + steps.filter(QRegularExpression("^Calib.*Start$")).size());
     const QStringList expected{"20240117", "VELOR", "1.2.37", "1", gas, kind, valueSent, "2.0 %НКПР",
                                readingAfter, outcome};
-    QCOMPARE(rows.last().mid(1).join(" | "), expected.join(" | "));
+    QCOMPARE(rows.last().mid(1, expected.size()).join(" | "), expected.join(" | "));
+    QCOMPARE(rows.last().mid(kJournalResultColumn, 5).join(','), codes);
+    QCOMPARE(rows.last().mid(kJournalResultColumn + 5, 3).join(','), QString("A-1742,2027-03-31,Petrov P. P."));
+}
+
+// Each row: the journal's rows of the simulated detector before connecting
+// (months ago, result), the status line after the first tick; DUE and LAST
+// stand for the dates.
+void TestGasCalibration::overdueToldOnConnecting_data()
+{
+    QTest::addColumn<QVector<int>>("monthsAgo");
+    QTest::addColumn<QVector<int>>("results");
+    QTest::addColumn<QString>("told");
+
+    const int done = int(JournalResult::Done), cancelled = int(JournalResult::Cancelled);
+    QTest::newRow("overdue") << QVector<int>{8} << QVector<int>{done}
+                             << "Калибровка датчика 20240117 просрочена: последняя LAST, следующая была нужна до DUE";
+    QTest::newRow("not yet due") << QVector<int>{9, 1} << QVector<int>{done, done} << "";
+    QTest::newRow("none done") << QVector<int>{1} << QVector<int>{cancelled}
+                               << "В журнале нет выполненной калибровки датчика 20240117";
+    QTest::newRow("no journal") << QVector<int>() << QVector<int>() << "";
+}
+
+void TestGasCalibration::overdueToldOnConnecting()
+{
+    QFETCH(QVector<int>, monthsAgo);
+    QFETCH(QVector<int>, results);
+    QFETCH(QString, told);
+
+    WindowOnSimulator rig;
+    QDate last;
+    for (int i = 0; i < monthsAgo.size(); ++i) {
+        JournalEntry e;
+        e.serialNumber = "20240117";
+        e.kind = CalibrationKind::Zero;
+        e.result = JournalResult(results[i]);
+        e.time = QDateTime::currentDateTime().addMonths(-monthsAgo[i]);
+        last = e.time.date();
+        QString error;
+        QVERIFY2(appendJournalEntry(kJournalFileName, e, error), qPrintable(error));
+    }
+    QVERIFY2(rig.connect(kSlowCalibration), qPrintable(rig.errorText()));
+    told.replace("LAST", last.toString(Qt::ISODate)).replace("DUE", last.addMonths(6).toString(Qt::ISODate));
+    QCOMPARE(rig.window.statusBar()->currentMessage(), told);
 }
 
 QTEST_MAIN(TestGasCalibration)

@@ -72,6 +72,7 @@ void TestIniFile::init()
 {
     save = {};
     dir.clear();
+    remembered = RememberedEntries();
     qputenv("ZORVEL_EXTRA_PORTS", kThreePorts);
 }
 
@@ -316,18 +317,28 @@ void TestIniFile::windowWritesStateWhenDestroyed()
         probe.ui()->tabWidget->setCurrentIndex(0);
         probe.ui()->sbMB_Adr->setValue(200);
         dir = QString::fromUtf8(kCyrillicUtf8);
+        // Entered once for every journal row and certificate after.
+        probe.ui()->engineerName->setText(QString::fromUtf8(kCyrillicUtf8));
+        probe.ui()->cylinderLot->setText("A-1742");
+        probe.ui()->certificateMonths->setValue(12);
     }
-    QCOMPARE(readIni().toHex(),
-             (QByteArray::fromHex("0100000000000000c8") + kCyrillicUtf8 + "\r\n").toHex());
+    QCOMPARE(readIni().toHex(), (QByteArray::fromHex("0100000000000000c8") + kCyrillicUtf8 + "\r\nengineer=" +
+                                 kCyrillicUtf8 + "\r\ncylinder lot=A-1742\r\ncertificate months=12\r\n")
+                                    .toHex());
 
     // The next run in the same directory comes back to the same place.
     dir.clear();
+    remembered = RememberedEntries();
     MainWindow next;
     MainWindowProbe probe(next);
     QCOMPARE(probe.ui()->cComPort->currentIndex(), 1);
     QCOMPARE(probe.ui()->tabWidget->currentIndex(), 0);
     QCOMPARE(probe.ui()->sbMB_Adr->value(), 200);
     QCOMPARE(dir, QString::fromUtf8(kCyrillicUtf8));
+    QCOMPARE(probe.ui()->engineerName->text(), QString::fromUtf8(kCyrillicUtf8));
+    QCOMPARE(probe.ui()->cylinderLot->text(), QString("A-1742"));
+    QCOMPARE(probe.ui()->cylinderExpiry->date(), QDate(2000, 1, 1));   // none entered
+    QCOMPARE(probe.ui()->certificateMonths->value(), 12);
 }
 
 void TestIniFile::windowWithoutPortsStoresMinusOne()

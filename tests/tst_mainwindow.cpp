@@ -332,12 +332,27 @@ void TestMainWindow::tabBar()
     MainWindow window;
     MainWindowProbe probe(window);
     QTabWidget *tabs = probe.ui()->tabWidget;
-    QCOMPARE(tabs->styleSheet(), QString("QTabBar::tab { height: 50px; width: 160px;}"));
     QCOMPARE(tabs->iconSize(), QSize(32, 32));
     QCOMPARE(tabs->tabText(0), QString("Параметры"));
     QCOMPARE(tabs->tabText(1), QString("Настройки"));
     QCOMPARE(tabs->tabText(2), QString("Калибровка\nпо газу"));
     QCOMPARE(tabs->tabText(3), QString("Калибровка\nпо току"));
+    QCOMPARE(tabs->tabText(4), QString("Бамп-\nтест"));
+
+    // Every tab whole, with its picture and its longest line, side by side
+    // within the tab widget: none scrolled out of sight, none cut.
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTabBar *bar = tabs->tabBar();
+    QCOMPARE(bar->height(), 50);
+    for (int i = 0; i < tabs->count(); ++i) {
+        const QRect tab = bar->tabRect(i);
+        QVERIFY2(bar->mapTo(tabs, tab.topRight()).x() < tabs->width(), qPrintable(tabs->tabText(i)));
+        int text = 0;
+        for (const QString &line : tabs->tabText(i).split('\n'))
+            text = std::max(text, bar->fontMetrics().horizontalAdvance(line));
+        QVERIFY2(tab.width() >= text + tabs->iconSize().width(), qPrintable(tabs->tabText(i)));
+    }
 }
 
 // Both ways out end the loop with code 0 and leave the state file behind,

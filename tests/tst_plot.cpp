@@ -14,6 +14,7 @@ private slots:
     void upperBoundTakesEffectWithTheNextPoint();
     void clearResetsOnlyTheTimeAxis();
     void graphFillsTheWidget();
+    void scaleAndThresholdsInside();
 };
 
 namespace {
@@ -108,6 +109,57 @@ void TestPlot::graphFillsTheWidget()
         QCOMPARE(plot->plotArea()->geometry(), QRect(QPoint(0, 0), size));
         QCOMPARE(plot->plotArea()->axisRect(0)->rect(), QRect(QPoint(0, 0), size));
     }
+}
+
+namespace {
+// The thresholds drawn, as "LABEL@LEVEL", and the scale's own texts.
+QStringList drawnThresholds(CustomPlotWidget &plot)
+{
+    QStringList drawn;
+    for (int i = 0; i < plot.plotArea()->itemCount(); ++i) {
+        auto *text = qobject_cast<QCPItemText *>(plot.plotArea()->item(i));
+        if (text && text->position->typeY() == QCPItemPosition::ptPlotCoords)
+            drawn << QString("%1@%2").arg(text->text()).arg(text->position->value());
+    }
+    return drawn;
+}
+} // namespace
+
+// The scales are written inside the plot, which keeps its size: the unit at
+// the top left, the values up the left edge, the seconds before the newest
+// point along the top, and a labelled line for each threshold that is on.
+void TestPlot::scaleAndThresholdsInside()
+{
+    CustomPlotWidget plot;
+    plot.resize(531, 281);
+    RegisterModel::AlarmThresholds thresholds;
+    thresholds[0] = {true, true, 10};
+    thresholds[1] = {true, false, 20};   // a falling threshold is a level all the same
+    thresholds[2] = {false, true, 40};
+    plot.setScale("%НКПР", thresholds);
+    plot.upperBound = 50;
+    plot.AddPnt(3, 100);
+    plot.plotArea()->replot(QCustomPlot::rpImmediateRefresh);
+
+    QCOMPARE(drawnThresholds(plot), QStringList({"Порог 1@10", "Порог 2@20"}));
+    QCOMPARE(plot.plotArea()->itemCount(), 5);   // the unit, two lines and their names
+    for (QCPAxis *axis : {plot.plotArea()->yAxis, plot.plotArea()->xAxis2}) {
+        QVERIFY(axis->visible() && axis->tickLabels());
+        QCOMPARE(axis->tickLabelSide(), QCPAxis::lsInside);
+    }
+    QCOMPARE(plot.plotArea()->xAxis2->range(), QCPRange(40, 100));
+    QCOMPARE(plot.plotArea()->xAxis2->tickVectorLabels(),
+             QVector<QString>({"-50 с", "-40 с", "-30 с", "-20 с", "-10 с"}));
+    // The ends of the value scale would be cut by the frame.
+    const QVector<QString> values = plot.plotArea()->yAxis->tickVectorLabels();
+    QVERIFY(!values.isEmpty() && values.first().isEmpty() && values.last().isEmpty());
+    QVERIFY(values.contains("20"));
+
+    thresholds[2].on = true;
+    thresholds[0].level = 12;
+    plot.setScale("%НКПР", thresholds);
+    QCOMPARE(drawnThresholds(plot), QStringList({"Порог 1@12", "Порог 2@20", "Порог 3@40"}));
+    QCOMPARE(plot.plotArea()->itemCount(), 7);
 }
 
 QTEST_MAIN(TestPlot)

@@ -11,6 +11,14 @@
         <source>Время (сек)</source>
         <translation>Time (s)</translation>
     </message>
+    <message>
+        <source>с</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>Порог %1</source>
+        <translation>Alarm %1</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -685,6 +693,228 @@ calibration</translation>
     <message>
         <source>Не удалось проверить, свободен ли адрес %1: порт не работает. Адрес не назначен, ничего не записано.</source>
         <translation>Could not check whether address %1 is free: the port does not work. The address was not assigned and nothing was written.</translation>
+    </message>
+    <message>
+        <source>Бамп-тест</source>
+        <translation>Bump test</translation>
+    </message>
+    <message>
+        <source>Поверочный газ</source>
+        <translation>Test gas</translation>
+    </message>
+    <message>
+        <source>Показание не менее, % газа</source>
+        <translation>Reading at least, % of gas</translation>
+    </message>
+    <message>
+        <source>за, с</source>
+        <translation>within, s</translation>
+    </message>
+    <message>
+        <source>Газ снят</source>
+        <translation>Gas removed</translation>
+    </message>
+    <message>
+        <source>До подачи газа</source>
+        <translation>Before gas</translation>
+    </message>
+    <message>
+        <source>Порог 1, с</source>
+        <translation>Alarm 1, s</translation>
+    </message>
+    <message>
+        <source>Пик</source>
+        <translation>Peak</translation>
+    </message>
+    <message>
+        <source>Порог 2, с</source>
+        <translation>Alarm 2, s</translation>
+    </message>
+    <message>
+        <source>T50, с</source>
+        <translation>T50, s</translation>
+    </message>
+    <message>
+        <source>Порог 3, с</source>
+        <translation>Alarm 3, s</translation>
+    </message>
+    <message>
+        <source>T90, с</source>
+        <translation>T90, s</translation>
+    </message>
+    <message>
+        <source>Спад, с</source>
+        <translation>Recovery, s</translation>
+    </message>
+    <message>
+        <source>Бамп-
+тест</source>
+        <translation>Bump
+test</translation>
+    </message>
+    <message>
+        <source>Подайте газ. Когда показание установится, снимите газ и нажмите «Газ снят»</source>
+        <translation>Apply the gas. Once the reading has settled, remove the gas and press “Gas removed”</translation>
+    </message>
+    <message>
+        <source>Газ снят, ожидается спад показания</source>
+        <translation>Gas removed, waiting for the reading to fall back</translation>
+    </message>
+    <message>
+        <source>Нет показаний датчика: проверка не начата</source>
+        <translation>No reading from the detector: the test has not started</translation>
+    </message>
+    <message>
+        <source>Датчик в сервисном режиме: переведите его в рабочий режим</source>
+        <translation>The detector is in service mode: put it into working mode</translation>
+    </message>
+    <message>
+        <source>Датчик ещё не готов к измерению: проверка не начата</source>
+        <translation>The detector is not measuring yet: the test has not started</translation>
+    </message>
+    <message>
+        <source>Идёт другая операция с датчиком: проверка не начата</source>
+        <translation>Another operation with the detector is under way: the test has not started</translation>
+    </message>
+    <message>
+        <source>Задайте концентрацию поверочного газа</source>
+        <translation>Enter the test gas concentration</translation>
+    </message>
+    <message>
+        <source>Проверка пройдена</source>
+        <translation>Test passed</translation>
+    </message>
+    <message>
+        <source>Не пройдена: показание не достигло %1 % газа за %2 с</source>
+        <translation>Failed: the reading did not reach %1 % of the gas within %2 s</translation>
+    </message>
+    <message>
+        <source>Не пройдена: порог %1 не сработал</source>
+        <translation>Failed: alarm %1 did not trip</translation>
+    </message>
+    <message>
+        <source>Не пройдена: датчик сообщил о неисправности</source>
+        <translation>Failed: the detector reported a fault</translation>
+    </message>
+    <message>
+        <source>Проверка отменена</source>
+        <translation>Test cancelled</translation>
+    </message>
+    <message>
+        <source>Проверка прервана: связь с датчиком закончилась</source>
+        <translation>Test interrupted: the connection to the detector ended</translation>
+    </message>
+    <message>
+        <source>Проверка прервана: датчик не ответил на опрос</source>
+        <translation>Test interrupted: the detector did not answer a poll</translation>
+    </message>
+    <message>
+        <source>Проверка прервана: датчик перезапустился</source>
+        <translation>Test interrupted: the detector restarted</translation>
+    </message>
+    <message>
+        <source>Инженер, выполняющий калибровку: записывается в журнал и сертификат</source>
+        <translation>The engineer doing the calibration: written to the journal and the certificate</translation>
+    </message>
+    <message>
+        <source>Инженер</source>
+        <translation>Engineer</translation>
+    </message>
+    <message>
+        <source>Партия баллона с поверочным газом</source>
+        <translation>Lot of the test gas cylinder</translation>
+    </message>
+    <message>
+        <source>Партия</source>
+        <translation>Lot</translation>
+    </message>
+    <message>
+        <source>Срок годности баллона</source>
+        <translation>Expiry date of the cylinder</translation>
+    </message>
+    <message>
+        <source>dd.MM.yy</source>
+        <translation>dd.MM.yy</translation>
+    </message>
+    <message>
+        <source>годен до</source>
+        <translation>expiry</translation>
+    </message>
+    <message>
+        <source>Интервал до следующей калибровки, месяцев</source>
+        <translation>Months until the next calibration is due</translation>
+    </message>
+    <message>
+        <source> мес.</source>
+        <translation> mo.</translation>
+    </message>
+    <message>
+        <source>Сертификат</source>
+        <translation>Certificate</translation>
+    </message>
+    <message>
+        <source>Датчик не ответил на команду калибровки нуля, её итог неизвестен</source>
+        <translation>The detector did not answer the zero calibration command; its outcome is unknown</translation>
+    </message>
+    <message>
+        <source>Датчик не ответил на команду калибровки диапазона, её итог неизвестен</source>
+        <translation>The detector did not answer the span calibration command; its outcome is unknown</translation>
+    </message>
+    <message>
+        <source>Порог %1: %2 %3, %4, гистерезис %5 %3</source>
+        <translation>Threshold %1: %2 %3, %4, hysteresis %5 %3</translation>
+    </message>
+    <message>
+        <source>по понижению</source>
+        <translation>falling</translation>
+    </message>
+    <message>
+        <source>по превышению</source>
+        <translation>rising</translation>
+    </message>
+    <message>
+        <source>Порог 3: %1 %2, гистерезис %3 %2</source>
+        <translation>Threshold 3: %1 %2, hysteresis %3 %2</translation>
+    </message>
+    <message>
+        <source>Порог 3: выключен</source>
+        <translation>Threshold 3: off</translation>
+    </message>
+    <message>
+        <source>Сертификат составляется для подключённого датчика: подключите его</source>
+        <translation>A certificate is made for the connected detector: connect it first</translation>
+    </message>
+    <message>
+        <source>В журнале нет записей датчика %1: сертификату не из чего составиться</source>
+        <translation>The journal has no rows of detector %1: there is nothing to make a certificate from</translation>
+    </message>
+    <message>
+        <source>сертификат-%1.pdf</source>
+        <translation>certificate-%1.pdf</translation>
+    </message>
+    <message>
+        <source>PDF (*.pdf)</source>
+        <translation>PDF (*.pdf)</translation>
+    </message>
+    <message>
+        <source>Сертификат не записан: %1</source>
+        <translation>The certificate was not written: %1</translation>
+    </message>
+    <message>
+        <source>Сертификат записан: %1</source>
+        <translation>Certificate written: %1</translation>
+    </message>
+    <message>
+        <source>Калибровка датчика %1 просрочена: последняя %2, следующая была нужна до %3</source>
+        <translation>Calibration of detector %1 is overdue: the last on %2, the next was due by %3</translation>
+    </message>
+    <message>
+        <source>В журнале нет выполненной калибровки датчика %1</source>
+        <translation>The journal has no completed calibration of detector %1</translation>
+    </message>
+    <message>
+        <source>Проверка прервана: датчик перешёл в сервисный режим</source>
+        <translation>Test interrupted: the detector went into service mode</translation>
     </message>
     <message>
         <source>Датчик не подтвердил запись параметров, но прочитанные обратно они совпадают с отправленными</source>

@@ -73,9 +73,14 @@ enum InputWord : int {
 
 // Status bits read on their own, besides the status text.
 constexpr quint16 kStatusServiceMode = 0x0080;
-constexpr quint16 kStatusInitialising = 0x0040;
 constexpr quint16 kStatusZeroCalibration = 0x0100;
 constexpr quint16 kStatusSpanCalibration = 0x0200;
+// The alarm thresholds 1, 2 and 3 tripped: bits 1, 2 and 4 (bit 3 is the
+// sensor fault).
+constexpr quint16 kStatusThreshold[3] = {0x0002, 0x0004, 0x0010};
+constexpr quint16 kStatusSensorFault = 0x0008;
+constexpr quint16 kStatusInitialising = 0x0040;
+constexpr quint16 kStatusFault = 0x0400;
 
 // Mode register: bit 7 set is service mode, 0 is working mode.
 constexpr quint16 kServiceModeBit = 0x0080;

@@ -17,9 +17,70 @@ QString csvField(QString field)
     return '"' + field + '"';
 }
 
-bool endsWithLineEnd(QFile &file, qint64 size)
+// Reads the text's rows into rows; false when it ends inside a quoted
+// field, with `line` at the line that field's row began on.
+bool readRows(const QString &text, QVector<QStringList> &rows, int &line)
 {
-    return file.seek(size - 1) && file.read(1) == "\n";
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    int rowLine = line;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
+                field += text[++i];
+            else if (c == '"')
+                quoted = false;
+            else
+                field += c;
+            line += c == '\n';
+        } else if (c == '"' && field.isEmpty()) {
+            quoted = true;
+        } else if (c == ',') {
+            row << field;
+            field.clear();
+        } else if (c == '\n') {
+            rows << (row << field);
+            row.clear();
+            field.clear();
+            rowLine = ++line;
+        } else if (c != '\r') {
+            field += c;
+        }
+    }
+    if (quoted) {
+        line = rowLine;
+        return false;
+    }
+    if (!field.isEmpty() || !row.isEmpty())
+        rows << (row << field);
+    return true;
+}
+
+// The file's last line, or as much of its end as a line may sensibly hold.
+QByteArray lastLine(QFile &file, qint64 size)
+{
+    const qint64 longest = 64 * 1024;
+    const qint64 from = qMax<qint64>(0, size - longest);
+    if (!file.seek(from))
+        return QByteArray();
+    const QByteArray tail = file.read(size - from);
+    const int start = tail.lastIndexOf('\n', tail.size() - 2) + 1;
+    return tail.mid(start);
+}
+
+// What goes before a row appended after that last line, so that the row
+// starts a line and no quoted field of the line takes it in.
+QByteArray cleanStart(const QByteArray &line)
+{
+    QVector<QStringList> rows;
+    int number = 1;
+    const bool closed = readRows(QString::fromUtf8(line), rows, number);
+    QByteArray start = closed ? "" : "\"";
+    if (!closed || !line.endsWith('\n'))
+        start += "\r\n";
+    return start;
 }
 
 // The row in one call, which a file takes whole unless its disk fills; then
@@ -71,8 +132,8 @@ bool appendCsvRow(const QString &path, const QStringList &header, const QStringL
     QByteArray out;
     if (size == 0)
         out = csvRow(header);
-    else if (!endsWithLineEnd(file, size))
-        out = "\r\n";
+    else
+        out = cleanStart(lastLine(file, size));
     out += csvRow(fields);
     const QString reason = writeWhole(file.handle(), out);
     if (reason.isNull())
@@ -84,40 +145,28 @@ bool appendCsvRow(const QString &path, const QStringList &header, const QStringL
 
 bool parseCsv(const QByteArray &content, QVector<QStringList> &rows, QString &error)
 {
-    const QString text = QString::fromUtf8(content);
-    QStringList row;
-    QString field;
-    bool quoted = false;
     int line = 1;
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"')
-                field += text[++i];
-            else if (c == '"')
-                quoted = false;
-            else
-                field += c;
-            line += c == '\n';
-        } else if (c == '"' && field.isEmpty()) {
-            quoted = true;
-        } else if (c == ',') {
-            row << field;
-            field.clear();
-        } else if (c == '\n') {
-            rows << (row << field);
-            row.clear();
-            field.clear();
-            ++line;
-        } else if (c != '\r') {
-            field += c;
+    if (readRows(QString::fromUtf8(content), rows, line))
+        return true;
+    error = QString("line %1: a quoted field is not closed").arg(line);
+    return false;
+}
+
+CsvLines parseCsvLines(const QByteArray &content)
+{
+    CsvLines read;
+    const QList<QByteArray> lines = content.split('\n');
+    for (int i = 0; i < lines.size(); ++i) {
+        QVector<QStringList> rows;
+        int line = i + 1;
+        if (!readRows(QString::fromUtf8(lines[i]), rows, line)) {
+            read.skipped[i + 1] = "a quoted field is not closed";
+            continue;
+        }
+        for (const QStringList &row : rows) {
+            read.rows << row;
+            read.lineNumbers << i + 1;
         }
     }
-    if (quoted) {
-        error = QString("line %1: a quoted field is not closed").arg(line);
-        return false;
-    }
-    if (!field.isEmpty() || !row.isEmpty())
-        rows << (row << field);
-    return true;
+    return read;
 }

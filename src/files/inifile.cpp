@@ -6,6 +6,7 @@
 #include "atomicfile.h"
 
 SaveRecord save = {};
+RememberedEntries remembered;
 
 namespace {
 
@@ -61,14 +62,48 @@ QString directoryFromLine(QByteArray line)
     return QString::fromUtf8(line).trimmed();
 }
 
-} // namespace
+// Lines after the directory line: few, short, so a reader stops early.
+constexpr int kMaxEntryLine = 1024;
+constexpr int kMaxEntryLines = 8;
 
-QByteArray encodeState(const SaveRecord &record, const QString &directory)
+QByteArray entryLine(const char *name, const QString &value)
 {
-    return recordImage(record) + directory.toUtf8() + "\r\n";
+    QString line = value;
+    line.replace(QRegExp("[\r\n]+"), " ");
+    return line.isEmpty() ? QByteArray() : QByteArray(name) + '=' + line.toUtf8().left(kMaxEntryLine) + "\r\n";
 }
 
-bool decodeState(const QByteArray &content, SaveRecord &record, QString &directory)
+void takeEntries(const QByteArray &content, RememberedEntries &entries)
+{
+    const QList<QByteArray> lines = content.split('\n');
+    for (int i = 1; i < lines.size() && i <= kMaxEntryLines; ++i) {
+        const QString line = QString::fromUtf8(lines[i]).trimmed();
+        const int equals = line.indexOf('=');
+        const QString name = line.left(equals), value = line.mid(equals + 1);
+        if (equals < 0 || lines[i].size() > kMaxEntryLine + 64)
+            continue;
+        if (name == "engineer")
+            entries.engineer = value;
+        else if (name == "cylinder lot")
+            entries.cylinderLot = value;
+        else if (name == "cylinder expiry")
+            entries.cylinderExpiry = value;
+        else if (name == "certificate months")
+            entries.certificateMonths = value.toInt();
+    }
+}
+
+} // namespace
+
+QByteArray encodeState(const SaveRecord &record, const QString &directory, const RememberedEntries &entries)
+{
+    return recordImage(record) + directory.toUtf8() + "\r\n" + entryLine("engineer", entries.engineer) +
+           entryLine("cylinder lot", entries.cylinderLot) + entryLine("cylinder expiry", entries.cylinderExpiry) +
+           entryLine("certificate months",
+                     entries.certificateMonths > 0 ? QString::number(entries.certificateMonths) : QString());
+}
+
+bool decodeState(const QByteArray &content, SaveRecord &record, QString &directory, RememberedEntries *entries)
 {
     if (content.isEmpty())
         return false;
@@ -77,6 +112,8 @@ bool decodeState(const QByteArray &content, SaveRecord &record, QString &directo
     image.replace(0, taken, content.left(taken));
     record = recordFromImage(image);
     directory = directoryFromLine(content.mid(kRecordSize));
+    if (entries)
+        takeEntries(content.mid(kRecordSize), *entries);
     return true;
 }
 
@@ -94,12 +131,14 @@ bool FileLoad()
     // Up to one byte past the limit, which shows that the line is too long;
     // readLine(n) stops after n - 1 bytes.
     content += file.readLine(kMaxDirectoryLine + 2);
-    return decodeState(content, save, dir);
+    if (content.endsWith('\n'))
+        content += file.read(kMaxEntryLines * (kMaxEntryLine + 64));
+    return decodeState(content, save, dir, &remembered);
 }
 
 // A failed write leaves the previous state file whole instead of truncated;
 // it is not reported, the state of this run is simply lost.
 void FileSave()
 {
-    writeFileAtomically(kStateFileName, encodeState(save, dir));
+    writeFileAtomically(kStateFileName, encodeState(save, dir, remembered));
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVector>
 
+#include <optional>
+
 #include "phase.h"
 #include "sessionevents.h"
 
@@ -72,10 +74,12 @@ struct ConnectionState
     quint16 detectorScale = 10;
     quint16 detectorRange = 0;
     QString detectorUnit;
+    int detectorUnitIndex = -1;
     // The status word of the last good poll on this connection, -1 before one.
     int polledStatus = -1;
     // The concentration last shown, with its unit; empty while none is.
     QString liveReading;
+    std::optional<double> liveConcentration;
 
     QVector<QString> gasTable;
     // The names shown for the target and the main gas, from the gas table.

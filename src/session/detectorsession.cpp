@@ -40,7 +40,12 @@ bool DetectorSession::open(const QString &portEntry, quint8 address)
 void DetectorSession::tick()
 {
     modbus.beginRound();
-    serveRequests();
+    // A bump test sends nothing: what is asked meanwhile waits for its end,
+    // but for a reload, which only reads.
+    if (!bump.running())
+        serveRequests();
+    else if (takeRequest(conn.reqReload))
+        reloadParameterBlock();
 
     const QVector<quint16> input = modbus.readInputValues();
     const bool polled = input.size() == kPolledInputWords;
@@ -52,6 +57,7 @@ void DetectorSession::tick()
         ++failedPolls;
         lastFailedPoll = modbus.lastOutcome();
     }
+    feedBumpTest(polled, input);
 
     if (takeRequest(conn.reqGasTable))
         showGasTable(polled ? input : QVector<quint16>());
@@ -110,10 +116,12 @@ void DetectorSession::showConcentration(quint16 stored)
 {
     if (!conn.detectorScaleKnown) {
         conn.liveReading.clear();
+        conn.liveConcentration.reset();
         emit concentrationUnknown();
         return;
     }
     conn.liveReading = detectorQuantity(stored);
+    conn.liveConcentration = decodeScaled(stored, conn.detectorScale);
     emit concentrationShown(decodeScaled(stored, conn.detectorScale),
                             decodeScaledSingle(conn.detectorRange, conn.detectorScale));
 }
@@ -171,6 +179,10 @@ void DetectorSession::closeConnection()
     modbus.close();
     connected = false;
     rememberWhatIsLeft();
+    if (bump.running()) {
+        bump.connectionLost();
+        bumpTestStepped();
+    }
     if (conn.gasCalibrationRunning() || conn.calibrationForced)
         gasCalibrationOver(GasCalibrationEnd::CutOff);
     if (currentPointRunning())

@@ -1,10 +1,12 @@
 #ifndef DETECTORSESSION_H
 #define DETECTORSESSION_H
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QVector>
 
+#include "bumptest.h"
 #include "calibrationjournal.h"
 #include "connectionstate.h"
 #include "modbusoperations.h"
@@ -115,8 +117,24 @@ public:
     void stopCurrentTest();
     CurrentPhase currentPhase() const { return conn.current(); }
 
+    // ---- bump test: reads only, judged from the polls (detectorsession_bump.cpp)
+    enum class BumpStartRefusal { None, NotConnected, NoReading, ServiceMode, Initialising, Busy, BadCriteria };
+    // Starts now, as the user applies the gas, unless refused.
+    BumpStartRefusal startBumpTest(const BumpCriteria &criteria);
+    void removeBumpGas();
+    void finishBumpTest();
+    const BumpTest &bumpTest() const { return bump; }
+    bool bumpTestRunning() const { return bump.running(); }
+    // The detector's alarm thresholds, from its block as read; none are on
+    // before it has been read.
+    RegisterModel::AlarmThresholds detectorThresholds() const;
+
     // The concentration last shown, with its unit; empty while none is.
     QString liveReading() const { return conn.liveReading; }
+    // The same as a number in the detector's unit, for the journal.
+    std::optional<double> liveConcentration() const { return conn.liveConcentration; }
+    // The unit's index in word 4 of the detector's block as read, -1 before.
+    int detectorUnitIndex() const { return conn.detectorUnitIndex; }
     // A concentration in the detector's own decimal count, with its unit.
     QString detectorQuantity(quint16 stored) const;
 
@@ -132,6 +150,9 @@ signals:
     void activeGasChanged();
     // A calibration value goes out now: the raw word (0 for a zero).
     void valueSent(CalibrationKind kind, quint16 raw);
+    // The save of a gas calibration goes out now: the reading last polled is
+    // the one it adjusts.
+    void calibrationSaving(CalibrationKind kind);
     void gasCalibrationEnded(CalibrationKind kind, GasCalibrationEnd end);
     void currentPointEnded(CalibrationKind kind, CurrentPointEnd end);
     void currentTestStopped();
@@ -152,6 +173,9 @@ signals:
     // endedByUser: at "Отключить", the stops were not taken; else the line was lost.
     void leftBehind(qint64 serial, const LeftInDetector &kept, bool endedByUser);
     void leftBehindMet(qint64 serial, const LeftInDetector &undone, const LeftInDetectors &others);
+    // A bump test took a poll, or the gas came off.
+    void bumpTestProgressed();
+    void bumpTestEnded(BumpVerdict verdict);
     // Three polls in a row failed, the last one so: the connection ends.
     void gaveUp(const ExchangeOutcome &lastPoll);
     void connectionClosed();
@@ -192,6 +216,7 @@ private:
     void waitForCalibration(GasCalibrationPhase waiting);
     void finishCalibration(quint16 status);
     void endGasCalibration(GasCalibrationEnd end);
+    bool endUnlessTaken(const ExchangeOutcome &outcome);
     void gasCalibrationOver(GasCalibrationEnd end);
     CalibrationKind gasCalibrationKind() const;
     // current output (detectorsession_current.cpp)
@@ -209,6 +234,10 @@ private:
     void watchRunningOperation(quint16 status);
     OperationHold confirmOperationHolds();
     void interruptOperations();
+    // bump test (detectorsession_bump.cpp)
+    void feedBumpTest(bool polled, const QVector<quint16> &input);
+    void bumpTestStepped();
+    bool writeAhead() const;
     // what an ended connection left (detectorsession_leftbehind.cpp)
     void rememberWhatIsLeft();
     void settleWhatWasLeft();
@@ -220,6 +249,8 @@ private:
     ConnectionState conn;
     LeftInDetectors leftInDetectors;
     int failedPolls = 0;
+    BumpTest bump;
+    QElapsedTimer bumpClock;
     ExchangeOutcome lastFailedPoll;
 
     quint16 inputAll[128] = {};   // last full input block (112 words used)

@@ -56,6 +56,7 @@ void DetectorSession::takeDetectorScale(const quint16 *block)
     conn.detectorScale = scaleFactor(conn.detectorDecimals);
     conn.detectorRange = block[DisplayRangeWord];
     conn.detectorUnit = unitNames.value(unitIndex(block[FormatWord]));
+    conn.detectorUnitIndex = unitIndex(block[FormatWord]);
     conn.detectorScaleKnown = true;
 }
 
@@ -203,6 +204,7 @@ void DetectorSession::noteBlockWritten(bool written)
     if (conn.detectorScaleKnown && decimalCount(regHold[FormatWord]) != conn.detectorDecimals) {
         conn.detectorScaleKnown = false;
         conn.liveReading.clear();
+        conn.liveConcentration.reset();
         emit concentrationUnknown();
     }
 }

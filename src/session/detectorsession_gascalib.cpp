@@ -48,6 +48,7 @@ void DetectorSession::sendZeroSave()
     if (hold != OperationHold::Holds)
         return;
     waitForCalibration(GasCalibrationPhase::ZeroWaiting);
+    emit calibrationSaving(CalibrationKind::Zero);
     if (notCarriedOut(modbus.CalibrSave()))
         endGasCalibration(GasCalibrationEnd::CommandFailed);
 }
@@ -81,13 +82,23 @@ void DetectorSession::sendSpanValue()
     // The journal's value is the one that goes out now, in the detector's
     // count, whatever the box held at the start or holds later.
     emit valueSent(CalibrationKind::Span, value);
-    if (!modbus.setCalibValue(value)) {
-        endGasCalibration(GasCalibrationEnd::CommandFailed);
+    if (!endUnlessTaken(modbus.setCalibValue(value)))
         return;
-    }
     waitForCalibration(GasCalibrationPhase::SpanWaiting);
+    emit calibrationSaving(CalibrationKind::Span);
     if (notCarriedOut(modbus.CalibrSave()))
         endGasCalibration(GasCalibrationEnd::CommandFailed);
+}
+
+// A span value or command not taken ends the calibration before its save;
+// one not answered (its value not found on reading back) may have been
+// taken, and the end says so.
+bool DetectorSession::endUnlessTaken(const ExchangeOutcome &outcome)
+{
+    if (outcome.taken())
+        return true;
+    endGasCalibration(outcome.unknown() ? GasCalibrationEnd::CommandUnknown : GasCalibrationEnd::CommandFailed);
+    return false;
 }
 
 // The save went out: from here on only the detector ends the calibration.

@@ -8,7 +8,8 @@
 // How a gas calibration ended. The window turns each into its text.
 enum class GasCalibrationEnd {
     Done,                 // the status bit came and went after the save
-    CommandFailed,        // a command, the value or the save not taken
+    CommandFailed,        // a command, the value or the save refused, or never sent
+    CommandUnknown,       // a command, the value or the save not answered: it may have been taken
     OutcomeUnknown,       // the status bit never came after the save
     Cancelled,            // "Отменить"
     CutOff,               // the connection ended under it

@@ -3,9 +3,16 @@
 
 #include <QColor>
 #include <QFrame>
+#include <QSharedPointer>
+#include <QString>
 #include <QVector>
 
+#include "alarmthresholds.h"
+
+class QCPItemStraightLine;
+class QCPItemText;
 class QCustomPlot;
+class SecondsAgoTicker;
 class QResizeEvent;
 
 // The last minute of concentration as a line scrolling to the left, one point
@@ -22,6 +29,9 @@ public:
     void setColor(QColor color);
     void AddPnt(double value, double key);
     void PlotClear();
+    // The scale's unit and the alarm thresholds drawn across the plot, those
+    // switched on; kept until changed.
+    void setScale(const QString &unit, const RegisterModel::AlarmThresholds &thresholds);
 
     QCustomPlot *plotArea() const { return plot; }
 
@@ -32,6 +42,11 @@ private:
     QCustomPlot *plot = nullptr;
     QVector<double> timeValues;
     QVector<double> concentrationValues;
+    QCPItemText *unitText = nullptr;
+    QSharedPointer<SecondsAgoTicker> timeTicker;
+    QVector<QCPItemStraightLine *> thresholdLines;
+    QVector<QCPItemText *> thresholdTexts;
+    RegisterModel::AlarmThresholds shownThresholds;
 };
 
 #endif // CUSTOMPLOTWIDGET_H

@@ -23,12 +23,23 @@ QStringList translationFolders()
     return {programFolder, programFolder + "/../share/zorvel-configurator/translations"};
 }
 
+namespace {
+
+Language spoken = Language::Russian;
+
+} // namespace
+
+Language spokenLanguage()
+{
+    return spoken;
+}
+
 Language installTranslations(Language language, const QStringList &folders)
 {
     if (language == Language::English) {
         for (const QString &folder : folders) {
             if (installTranslator("zorvel-configurator_en", folder))
-                return Language::English;
+                return spoken = Language::English;
         }
         qWarning("zorvel-configurator: no English translation in %s; the window stays Russian",
                  qPrintable(folders.join(", ")));
@@ -36,5 +47,5 @@ Language installTranslations(Language language, const QStringList &folders)
     // Missing when the Qt translations package is not installed: the
     // toolkit's dialogs then stay English, as they always were.
     installTranslator("qtbase_ru", QLibraryInfo::location(QLibraryInfo::TranslationsPath));
-    return Language::Russian;
+    return spoken = Language::Russian;
 }

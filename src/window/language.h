@@ -16,5 +16,8 @@ QStringList translationFolders();
 // Returns the language the window will speak: Russian when the English
 // translation cannot be found, which is said on standard error.
 Language installTranslations(Language language, const QStringList &folders);
+// The language the last installTranslations left the window in; Russian
+// before one.
+Language spokenLanguage();
 
 #endif // LANGUAGE_H

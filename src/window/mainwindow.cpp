@@ -15,7 +15,9 @@ int xPos = 0;
 
 namespace {
 const char *const kButtonStyle = "QPushButton { text-align: left; padding-left: 15px; }";
-const char *const kTabStyle = "QTabBar::tab { height: 50px; width: 160px;}";
+// Five tabs side by side within the tab widget's 691 pixels: each as wide as
+// its picture and text, in either language.
+const char *const kTabStyle = "QTabBar::tab { height: 50px; padding: 0 2px; }";
 const QSize kIconSize(32, 32);
 }
 
@@ -45,6 +47,7 @@ MainWindow::MainWindow(QWidget *parent)
         ui->tabWidget->setCurrentIndex(save.tabIndex);
         ui->sbMB_Adr->setValue(save.slaveAddress);
     }
+    showRememberedEntries();
 
     accent = QColor(25, 94, 172, 255);
 
@@ -61,6 +64,8 @@ MainWindow::MainWindow(QWidget *parent)
     ui->tabWidget->setTabIcon(3, calliper);
     ui->tabWidget->setTabText(2, tr("Калибровка\nпо газу"));
     ui->tabWidget->setTabText(3, tr("Калибровка\nпо току"));
+    ui->tabWidget->setTabIcon(4, colorizeIcon(":/icons/working.png", accent));
+    ui->tabWidget->setTabText(4, tr("Бамп-\nтест"));
 
     const struct { QPushButton *button; const char *icon; } commands[] = {
         {ui->Start, ":/icons/start.png"},

@@ -21,6 +21,7 @@ struct JournalRecord
 {
     CalibrationJournal journal;
     QString outcome;
+    JournalResult result = JournalResult::Unknown;
 };
 
 extern QString dir;   // last settings-file directory, kept in "ini"
@@ -71,6 +72,10 @@ private slots:
     void on_Test20mA_clicked();
     void on_Test_clicked();
     void on_TestStop_clicked();
+    void on_BumpStart_clicked();
+    void on_BumpGasOff_clicked();
+    void on_BumpFinish_clicked();
+    void on_Certificate_clicked();
 
 private:
     // SessionView: what the user has entered, read when a request is served
@@ -127,7 +132,9 @@ private:
     JournalRecord &recordOf(CalibrationKind kind);
     void beginRecord(JournalRecord &record, CalibrationKind kind);
     void noteSent(CalibrationKind kind, quint16 raw);
-    void endRecord(JournalRecord &record, const QString &outcome);
+    void noteSaving(CalibrationKind kind);
+    void takeWorkEntries(JournalEntry &entry) const;
+    void endRecord(JournalRecord &record, JournalResult result, const QString &outcome);
     void writeEndedRecords();
     void writeRecord(JournalRecord &record);
     // a file of this or another detector, a new address (mainwindow_transfer.cpp)
@@ -136,6 +143,19 @@ private:
     void importSettings(const quint16 *file, const QString &path);
     bool lentSettingsConfirmed();
     void tellAddressInUse(quint8 address, AddressProbe found);
+    // bump test (mainwindow_bump.cpp)
+    QString bumpRefusalText(DetectorSession::BumpStartRefusal refusal) const;
+    QString bumpInterruptionText(BumpInterruption why) const;
+    void showBumpFigures();
+    void showBumpEnd(BumpVerdict verdict);
+    void showBumpPhase();
+    void showBumpGasBounds();
+    void beginBumpRecord();
+    void endBumpRecord(BumpVerdict verdict, const QString &outcome);
+    // the engineer, the cylinder, the certificate, due dates (mainwindow_paperwork.cpp)
+    void showRememberedEntries();
+    QStringList thresholdsAsLeft() const;
+    void tellCalibrationDue();
     // state file (mainwindow_settings.cpp)
     void DataSave();
 
@@ -148,9 +168,15 @@ private:
     // calibration point under way, or ended and not yet written.
     JournalRecord gasRecord;
     JournalRecord currentRecord;
+    JournalRecord bumpRecord;
     // The user has been told that the calibration journal cannot be written,
     // on this connection.
     bool journalWarned = false;
+    // An overdue calibration has been looked for on this connection.
+    bool dueTold = false;
+
+    // The detector whose span concentration the test gas box was given.
+    qint64 bumpGasDetector = kUnknownSerial;
 
     // The status line's text until this connection's first answer.
     QString waitingText;

@@ -1,6 +1,25 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+namespace {
+
+// A point that failed may have had its value or save refused or unanswered:
+// the session does not tell which, so neither is claimed.
+JournalResult journalResultOf(CurrentPointEnd end)
+{
+    switch (end) {
+    case CurrentPointEnd::Completed: return JournalResult::Done;
+    case CurrentPointEnd::Cancelled: return JournalResult::Cancelled;
+    case CurrentPointEnd::Failed: return JournalResult::Unknown;
+    case CurrentPointEnd::CutOff:
+    case CurrentPointEnd::Interrupted: return JournalResult::Interrupted;
+    case CurrentPointEnd::SaveUnknown: return JournalResult::Unknown;
+    }
+    return JournalResult::Unknown;
+}
+
+} // namespace
+
 // The tab's text for each end of a calibration point; the journal row keeps it.
 void MainWindow::showCurrentPointEnd(CalibrationKind kind, CurrentPointEnd end)
 {
@@ -30,7 +49,7 @@ void MainWindow::showCurrentPointEnd(CalibrationKind kind, CurrentPointEnd end)
     if (end != CurrentPointEnd::CutOff)
         (at4 ? ui->Calib4maStart : ui->Calib20maStart)->setFocus();
     ui->calib_iout_stat->setText(text);
-    endRecord(currentRecord, text);
+    endRecord(currentRecord, journalResultOf(end), text);
 }
 
 void MainWindow::showCurrentTestStopped()

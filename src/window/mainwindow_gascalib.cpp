@@ -1,6 +1,29 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+namespace {
+
+// The journal's code for each end: what the detector is known to have done.
+JournalResult journalResultOf(GasCalibrationEnd end)
+{
+    switch (end) {
+    case GasCalibrationEnd::Done: return JournalResult::Done;
+    case GasCalibrationEnd::CommandFailed:
+    case GasCalibrationEnd::MainGasRefused: return JournalResult::Refused;
+    case GasCalibrationEnd::CommandUnknown:
+    case GasCalibrationEnd::OutcomeUnknown: return JournalResult::Unknown;
+    case GasCalibrationEnd::CutOff:
+    case GasCalibrationEnd::Interrupted: return JournalResult::Interrupted;
+    // Nothing went out: the calibration ended before the detector was asked.
+    case GasCalibrationEnd::Cancelled:
+    case GasCalibrationEnd::ScaleUnknown:
+    case GasCalibrationEnd::ValueOutOfRange: return JournalResult::Cancelled;
+    }
+    return JournalResult::Unknown;
+}
+
+} // namespace
+
 // The tab's text for each end of a gas calibration; the journal row keeps it.
 void MainWindow::showGasCalibrationEnd(CalibrationKind kind, GasCalibrationEnd end)
 {
@@ -12,6 +35,10 @@ void MainWindow::showGasCalibrationEnd(CalibrationKind kind, GasCalibrationEnd e
         break;
     case GasCalibrationEnd::CommandFailed:
         text = zero ? tr("Калибровка нуля не удалась") : tr("Калибровка диапазона не удалась");
+        break;
+    case GasCalibrationEnd::CommandUnknown:
+        text = zero ? tr("Датчик не ответил на команду калибровки нуля, её итог неизвестен")
+                    : tr("Датчик не ответил на команду калибровки диапазона, её итог неизвестен");
         break;
     case GasCalibrationEnd::OutcomeUnknown:
         text = zero ? tr("Датчик не сообщил о калибровке нуля, её итог неизвестен")
@@ -40,7 +67,7 @@ void MainWindow::showGasCalibrationEnd(CalibrationKind kind, GasCalibrationEnd e
         break;
     }
     ui->calib_stat->setText(text);
-    endRecord(gasRecord, text);
+    endRecord(gasRecord, journalResultOf(end), text);
 }
 
 void MainWindow::on_CalibZeroStart_clicked()

@@ -22,6 +22,7 @@ void MainWindow::connectSession()
     connect(&session, &DetectorSession::activeGasChanged, this, &MainWindow::showActiveGas);
     connect(&session, &DetectorSession::phasesChanged, this, &MainWindow::showPhases);
     connect(&session, &DetectorSession::valueSent, this, &MainWindow::noteSent);
+    connect(&session, &DetectorSession::calibrationSaving, this, &MainWindow::noteSaving);
     connect(&session, &DetectorSession::gasCalibrationEnded, this, &MainWindow::showGasCalibrationEnd);
     connect(&session, &DetectorSession::currentPointEnded, this, &MainWindow::showCurrentPointEnd);
     connect(&session, &DetectorSession::currentTestStopped, this, &MainWindow::showCurrentTestStopped);
@@ -33,6 +34,8 @@ void MainWindow::connectSession()
     connect(&session, &DetectorSession::addressMoved, this, [this](quint8 address) { ui->sbMB_Adr->setValue(address); });
     connect(&session, &DetectorSession::addressInUse, this, &MainWindow::tellAddressInUse);
     connect(&session, &DetectorSession::tickPolled, this, &MainWindow::writeEndedRecords);
+    connect(&session, &DetectorSession::bumpTestProgressed, this, &MainWindow::showBumpFigures);
+    connect(&session, &DetectorSession::bumpTestEnded, this, &MainWindow::showBumpEnd);
     connect(&session, &DetectorSession::gaveUp, this, &MainWindow::tellGaveUp);
     connect(&session, &DetectorSession::connectionClosed, this, &MainWindow::connectionClosed);
 }
@@ -73,14 +76,16 @@ void MainWindow::showModeButtons()
     const int status = session.connection().polledStatus;
     const bool polled = status >= 0;
     const bool serviceMode = polled && (status & kStatusServiceMode);
-    ui->mode_service->setEnabled(polled && !serviceMode);
-    ui->mode_working->setEnabled(serviceMode && session.currentPhase() == CurrentPhase::Idle);
+    const bool free = !session.bumpTestRunning();
+    ui->mode_service->setEnabled(polled && !serviceMode && free);
+    ui->mode_working->setEnabled(serviceMode && session.currentPhase() == CurrentPhase::Idle && free);
 }
 
 void MainWindow::showConcentration(double value, double plotUpperBound)
 {
     ui->lcdValue->display(value);
     plot->upperBound = plotUpperBound;
+    plot->setScale(session.connection().detectorUnit, session.detectorThresholds());
     plot->AddPnt(value, xPos);
     ++xPos;
 }
@@ -97,6 +102,8 @@ void MainWindow::showDetectorBlock()
 {
     CtrlSetRegHold(session.parameterBlock());
     CtrlSetRegHoldSerNum();
+    showBumpGasBounds();
+    tellCalibrationDue();
 }
 
 void MainWindow::showGasNames(const QString &target, const QString &main)
@@ -118,6 +125,7 @@ void MainWindow::forgetDetector()
     waitingText = tr("Ожидание ответа датчика с адресом %1").arg(session.connection().slaveAddress);
     tell(waitingText);
     journalWarned = false;
+    dueTold = false;
     showPhases();
 }
 
@@ -129,6 +137,7 @@ void MainWindow::showPhases()
     showCurrentPhase();
     showModeButtons();
     showLeaving();
+    showBumpPhase();
 }
 
 // Stop belongs to the calibration controls: disconnecting in the middle of a
@@ -136,7 +145,7 @@ void MainWindow::showPhases()
 void MainWindow::showGasCalibrationPhase()
 {
     const GasCalibrationPhase phase = session.gasCalibrationPhase();
-    const bool idle = phase == GasCalibrationPhase::Idle;
+    const bool idle = phase == GasCalibrationPhase::Idle && !session.bumpTestRunning();
     ui->CalibZeroStart->setEnabled(idle);
     ui->CalibDiapStart->setEnabled(idle);
     ui->CalibZeroSet->setEnabled(phase == GasCalibrationPhase::ZeroStarted);
@@ -151,7 +160,7 @@ void MainWindow::showGasCalibrationPhase()
 void MainWindow::showCurrentPhase()
 {
     const CurrentPhase phase = session.currentPhase();
-    const bool idle = phase == CurrentPhase::Idle;
+    const bool idle = phase == CurrentPhase::Idle && !session.bumpTestRunning();
     for (QWidget *start : {static_cast<QWidget *>(ui->Calib4maStart), static_cast<QWidget *>(ui->Calib20maStart),
                            static_cast<QWidget *>(ui->Test4mA), static_cast<QWidget *>(ui->Test20mA),
                            static_cast<QWidget *>(ui->TestIoutValue), static_cast<QWidget *>(ui->Test)})

@@ -11,6 +11,7 @@ const Command commands[] = {
     {"set-address", 1, 1, -1, runSetAddress},
     {"diff-settings", 1, 2, 2, runDiffSettings},
     {"journal", 0, 0, 0, runJournal},
+    {"certificate", 0, 0, 0, runCertificate},
 };
 
 } // namespace

@@ -16,6 +16,12 @@ int runScan(ModbusOperations &device, const CliOptions &options);
 int runSetAddress(ModbusOperations &device, const CliOptions &options);
 int runDiffSettings(ModbusOperations &device, const CliOptions &options);
 int runJournal(ModbusOperations &device, const CliOptions &options);
+int runCertificate(ModbusOperations &device, const CliOptions &options);
+
+struct JournalRead;
+// Finds and reads the journal of the options, naming each line passed over on
+// standard error: ExitOk, or ExitUsage with the reason on standard error.
+int readJournalOrFail(const CliOptions &options, JournalRead &read, QString &path);
 
 // Reads the settings file at path into block; a caller reads its files before
 // the port is touched, so that a bad file costs the detector nothing. ExitOk,

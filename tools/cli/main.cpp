@@ -7,6 +7,10 @@
 
 #include <QCoreApplication>
 #include <QTranslator>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -41,14 +45,38 @@ int usageError(const QString &reason)
     return fail(ExitUsage, reason + " (see zorvel-cli --help)");
 }
 
+// A certificate lays out text, which needs the fonts of a GUI application;
+// with no display it is laid out off screen. Every other command runs
+// without a display library.
+std::unique_ptr<QCoreApplication> application(int &argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (qstrcmp(argv[i], "certificate") == 0) {
+            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+                qputenv("QT_QPA_PLATFORM", "offscreen");
+            // Its start warns of what a display session would set; the
+            // certificate needs none of it.
+            const QtMessageHandler previous = qInstallMessageHandler(
+                [](QtMsgType type, const QMessageLogContext &, const QString &message) {
+                    if (type == QtCriticalMsg || type == QtFatalMsg)
+                        std::fprintf(stderr, "%s\n", qPrintable(message));
+                });
+            auto app = std::make_unique<QGuiApplication>(argc, argv);
+            qInstallMessageHandler(previous);
+            return app;
+        }
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = application(argc, argv);
     QCoreApplication::setApplicationName("zorvel-cli");
     QCoreApplication::setApplicationVersion(ZORVEL_VERSION);
-    speakTheUsersLanguage(app);
+    speakTheUsersLanguage(*app);
 
     CliOptions options;
     QString text;

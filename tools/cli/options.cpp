@@ -19,13 +19,18 @@ const struct { const char *option; const char *commands; } commandOptions[] = {
     {"interval", "monitor"},
     {"count", "monitor"},
     {"csv", "monitor diff-settings"},
-    {"from", "scan"},
+    {"from", "scan certificate"},
     {"to", "scan"},
     {"address", "info read-settings write-settings monitor diff-settings set-address"},
     {"json", "info scan diff-settings journal monitor"},
     {"quick", "scan"},
-    {"file", "journal"},
-    {"serial", "journal"},
+    {"file", "journal certificate"},
+    {"serial", "journal certificate"},
+    {"due", "journal"},
+    {"months", "journal certificate"},
+    {"bump-days", "journal"},
+    {"output", "certificate"},
+    {"lang", "certificate"},
 };
 
 const char *description = R"(Reads, writes and watches gas detectors on a serial line as a Modbus RTU
@@ -66,7 +71,14 @@ Commands:
                        HART address, serial number) is listed apart and
                        compared only with --all
   journal              print the window's calibration journal as a table,
-                       oldest first, after the line naming its file)";
+                       oldest first, after the line naming its file; a
+                       line that is no row is named on standard error and
+                       passed over. --due: each detector's last calibration
+                       and bump test and when each falls due, overdue first
+  certificate          write the calibration certificate of one detector's
+                       visit (--serial, --output FILE.pdf) from the journal:
+                       its rows from --from DATE on, else from the day of its
+                       last row; in --lang ru or en, else by the locale)";
 
 const char *exitStatus = R"(
 Exit status: 0 success; 1 the detector did not answer or refused; 2 bad
@@ -98,6 +110,48 @@ QString foreignOption(const QCommandLineParser &parser, const QString &command)
     return QString();
 }
 
+// The locale's language when --lang is not given: Russian for ru, else English.
+QString localeLanguage()
+{
+    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const QByteArray value = qgetenv(name);
+        if (!value.isEmpty())
+            return value.startsWith("ru") ? "ru" : "en";
+    }
+    return "en";
+}
+
+bool takeCertificateOptions(const QCommandLineParser &parser, CliOptions &options, QString &error)
+{
+    if (options.serial.isEmpty() || options.output.isEmpty()) {
+        error = "certificate takes --serial N and --output FILE.pdf";
+        return false;
+    }
+    bool serial = false;
+    options.serial.toUInt(&serial);
+    if (!serial) {
+        error = rangeError("serial", options.serial, "a serial number, 0-4294967295");
+        return false;
+    }
+    if (parser.isSet("from")) {
+        options.fromDate = QDate::fromString(parser.value("from"), Qt::ISODate);
+        if (!options.fromDate.isValid()) {
+            error = rangeError("from", parser.value("from"), "a date yyyy-MM-dd");
+            return false;
+        }
+    }
+    if (parser.isSet("months") && !intValue(parser.value("months"), 1, 120, options.months)) {
+        error = rangeError("months", parser.value("months"), "1-120");
+        return false;
+    }
+    options.language = parser.isSet("lang") ? parser.value("lang") : localeLanguage();
+    if (options.language != "ru" && options.language != "en") {
+        error = rangeError("lang", parser.value("lang"), "ru or en");
+        return false;
+    }
+    return true;
+}
+
 bool takeNumbers(const QCommandLineParser &parser, CliOptions &options, QString &error)
 {
     if (parser.isSet("address")) {
@@ -111,6 +165,20 @@ bool takeNumbers(const QCommandLineParser &parser, CliOptions &options, QString 
     }
     if (options.command == "set-address" && !intValue(options.file, firstAddress, lastAddress, options.newAddress)) {
         error = QString("set-address takes the new address, 1-247, not \"%1\"").arg(options.file);
+        return false;
+    }
+    if (options.command == "certificate")
+        return takeCertificateOptions(parser, options, error);
+    if (parser.isSet("months") && !intValue(parser.value("months"), 1, 120, options.months)) {
+        error = rangeError("months", parser.value("months"), "1-120");
+        return false;
+    }
+    if (parser.isSet("bump-days") && !intValue(parser.value("bump-days"), 1, 3650, options.bumpDays)) {
+        error = rangeError("bump-days", parser.value("bump-days"), "1-3650");
+        return false;
+    }
+    if ((parser.isSet("months") || parser.isSet("bump-days")) && !parser.isSet("due")) {
+        error = "--months and --bump-days go with --due";
         return false;
     }
     if (parser.isSet("from") && !intValue(parser.value("from"), firstAddress, lastAddress, options.from)) {
@@ -166,7 +234,7 @@ bool takeCommand(const QStringList &positional, CliOptions &options, QString &er
 {
     if (positional.isEmpty()) {
         error = "no command given (info, read-settings, write-settings, monitor, scan, set-address, "
-                "diff-settings or journal)";
+                "diff-settings, journal or certificate)";
         return false;
     }
     options.command = positional.first();
@@ -213,19 +281,26 @@ ParseResult parseCommandLine(const QStringList &arguments, CliOptions &options, 
         {"csv", "monitor: also append a row per poll to FILE (a header first if it is new). "
                 "diff-settings: write the differences to FILE as CSV, - for standard output.",
          "FILE"},
-        {"from", "scan: first address (default 1).", "A"},
+        {"from", "scan: first address (default 1). certificate: the visit's first day, yyyy-MM-dd "
+                 "(default the day of the detector's last row).",
+         "A|DATE"},
         {"to", "scan: last address (default 247).", "B"},
         {"quick", "scan: wait 100 ms for each address instead of the window's 360 ms, for a clean line."},
         {"json", "info, scan, diff-settings, journal: one JSON document; monitor: one JSON object a line."},
-        {"file", "journal: the journal to print (default calibrations.csv in the working directory, "
+        {"file", "journal, certificate: the journal to read (default calibrations.csv in the working directory, "
                  "else in the menu's folder, ~/.config/zorvel-configurator).",
          "PATH"},
-        {"serial", "journal: only the rows of this serial number.", "N"},
+        {"serial", "journal: only the rows of this serial number. certificate: the detector.", "N"},
+        {"due", "journal: each detector's last calibration and bump test and when each falls due."},
+        {"months", "journal --due, certificate: months between calibrations (default 6).", "N"},
+        {"bump-days", "journal --due: days between bump tests (default 30).", "N"},
+        {"output", "certificate: the PDF file to write.", "FILE"},
+        {"lang", "certificate: ru or en (default: Russian under a ru locale, else English).", "LANG"},
         {"verbose", "Show the serial layer's messages on standard error."},
     });
     parser.addPositionalArgument("command",
-                                 "info, read-settings, write-settings, monitor, scan, set-address, diff-settings "
-                                 "or journal.",
+                                 "info, read-settings, write-settings, monitor, scan, set-address, diff-settings, "
+                                 "journal or certificate.",
                                  "COMMAND [ARGS]");
 
     if (!parser.parse(arguments)) {
@@ -259,5 +334,7 @@ ParseResult parseCommandLine(const QStringList &arguments, CliOptions &options, 
     options.verbose = parser.isSet("verbose");
     options.quick = parser.isSet("quick");
     options.json = parser.isSet("json");
+    options.due = parser.isSet("due");
+    options.output = parser.value("output");
     return takeNumbers(parser, options, text) ? ParseResult::Run : ParseResult::Error;
 }

@@ -1,6 +1,7 @@
 #ifndef CLI_OPTIONS_H
 #define CLI_OPTIONS_H
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -20,7 +21,13 @@ struct CliOptions
     int count = 0;          // monitor, 0: until stopped
     QString csv;            // monitor, diff-settings
     QString journal;        // journal: the file given, or empty for the usual places
-    QString serial;         // journal: one detector's rows
+    QString serial;         // journal, certificate: one detector's rows
+    bool due = false;       // journal: the due list instead of the rows
+    int months = 0;         // journal --due, certificate: calibration interval; 0: the default
+    int bumpDays = 0;       // journal --due: bump test interval; 0: the default
+    QString output;         // certificate: the PDF
+    QString language;       // certificate: "ru" or "en"
+    QDate fromDate;         // certificate: the visit's first day; null: the day of the last row
     int from = 1;           // scan
     int to = 247;
     bool quick = false;     // scan: today's short wait, for a clean line

@@ -66,6 +66,9 @@ QStringList Console::commandHelp()
         "conc X                target-gas concentration in display units",
         "conc main X           main-gas concentration in display units",
         "drift X | noise X     amplitudes in display units",
+        "testgas X             apply a test gas of X display units: the reading",
+        "                      rises towards it with --gas-time-constant",
+        "testgas off           remove it: the reading falls back the same way",
         "current               print \"current value=HUNDREDTHS_MA source=SOURCE\"",
         "dump                  print every register, the status, current and gas",
         "close                 close the pty now: the port vanishes",
@@ -102,6 +105,8 @@ QStringList Console::execute(const QString &line)
         return concentration(words);
     if (command == "drift" || command == "noise")
         return amplitude(words);
+    if (command == "testgas")
+        return testGas(words);
     if (command == "current")
         return current();
     if (command == "dump")
@@ -220,6 +225,21 @@ QStringList Console::amplitude(const QStringList &words)
         detector.setDrift(value);
     else
         detector.setNoise(value);
+    return ok();
+}
+
+QStringList Console::testGas(const QStringList &words)
+{
+    if (words.size() == 2 && words[1] == "off") {
+        detector.removeTestGas();
+        return ok();
+    }
+    bool good = false;
+    const double value = words.value(1).toDouble(&good);
+    if (words.size() != 2 || !good || value < 0)
+        return error("usage: testgas VALUE | testgas off (display units, not negative)");
+    detector.applyTestGas(value);
+    detector.unpinInput(Reg::inputBase + Reg::concentration);
     return ok();
 }
 

@@ -34,6 +34,7 @@ private:
     QStringList status(const QStringList &words);
     QStringList concentration(const QStringList &words);
     QStringList amplitude(const QStringList &words);
+    QStringList testGas(const QStringList &words);
     QStringList dump();
     QStringList current();
 

@@ -40,6 +40,7 @@ Detector::Detector(const DetectorSettings &s, QObject *parent)
       noise(s.noise),
       driftPeriod(s.driftPeriodSeconds),
       calibDelayMs(s.calibDelayMs),
+      gasTimeConstant(s.gasTimeConstant),
       random(s.seed)
 {
     calibrationTimer.setSingleShot(true);
@@ -151,6 +152,35 @@ void Detector::setConcentration(double value, bool mainGas)
     (mainGas ? mainConcentration : targetConcentration) = value;
 }
 
+double Detector::testGasShare(double seconds) const
+{
+    const double since = seconds - shareSince;
+    if (gasTimeConstant <= 0 || since >= 50 * gasTimeConstant)
+        return shareTowards;
+    return shareTowards + (shareFrom - shareTowards) * std::exp(-since / gasTimeConstant);
+}
+
+void Detector::moveTestGasShare(double towards)
+{
+    const double now = clock.elapsed() / 1000.0;
+    shareFrom = testGasShare(now);
+    shareSince = now;
+    shareTowards = towards;
+}
+
+void Detector::applyTestGas(double concentration)
+{
+    moveTestGasShare(1.0);
+    testGas = concentration;
+    emit event(QString("testgas value=%1").arg(concentration));
+}
+
+void Detector::removeTestGas()
+{
+    moveTestGasShare(0.0);
+    emit event("testgas value=off");
+}
+
 int Detector::scale() const
 {
     return scaleOf((holding[Reg::unitDecimals] >> 8) & 0x3);
@@ -167,6 +197,8 @@ quint16 Detector::concentrationRaw()
     else if (spanRunning)
         base = double(spanValue) / scale();
     const double t = clock.elapsed() / 1000.0;
+    if (!zeroRunning && !spanRunning)
+        base += (testGas - base) * testGasShare(t);
     double value = base + drift * std::sin(2 * M_PI * t / driftPeriod);
     if (noise > 0)
         value += std::uniform_real_distribution<double>(-noise, noise)(random);

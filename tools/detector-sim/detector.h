@@ -44,6 +44,10 @@ public:
     quint16 forcedOff() const { return statusOff; }
 
     void setConcentration(double value, bool mainGas);
+    // A test gas on the sensor: the reading moves towards it, and back to
+    // the gas's own concentration once it is removed, with the time constant.
+    void applyTestGas(double concentration);
+    void removeTestGas();
     void setDrift(double amplitude) { drift = amplitude; }
     void setNoise(double amplitude) { noise = amplitude; }
 
@@ -75,6 +79,8 @@ private:
     int scale() const;
     QString gasNumberName(int inputWord) const;
     bool mainGasActive() const;
+    double testGasShare(double seconds) const;
+    void moveTestGasShare(double towards);
 
     QVector<quint16> holding;
     QVector<quint16> input;
@@ -89,6 +95,11 @@ private:
     quint16 testCurrent = 0;
     double targetConcentration, mainConcentration, drift, noise, driftPeriod;
     int calibDelayMs;
+    // The test gas's share of what the sensor sees moves exponentially from
+    // shareFrom, at shareSince, towards shareTowards.
+    double gasTimeConstant;
+    double testGas = 0;
+    double shareFrom = 0, shareTowards = 0, shareSince = 0;
     QTimer calibrationTimer;
     QElapsedTimer clock;
     QElapsedTimer restartClock;

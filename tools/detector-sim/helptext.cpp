@@ -69,6 +69,9 @@ The detector (quantities in display units; d = decimal count)
   --drift-period S     its period in seconds (default 60)
   --noise X            amplitude of random noise on each reading (default 0.05)
   --steady             no drift and no noise (overrides --drift and --noise)
+  --gas-time-constant S  time constant of the reading's rise to an applied
+                       test gas and its fall after it (default 5 s; 0: at
+                       once); the "testgas" command applies and removes it
   --calib-delay MS     how long a saved gas calibration keeps running (default 3000)
   --seed N             seed for noise, garbage bytes and random faults (default 1)
 
@@ -146,7 +149,8 @@ per request and per event, seconds since start first, fields key=value:
   event=calib action=zero|span|save|done [value=N] [kind=zero|span],
   event=current value=N source=measure|service|calib4|calib20|test,
   event=current action=calibrated point=4|20 value=N,
-  event=gas name=NAME role=target|main|other, event=badframe hex=...,
+  event=gas name=NAME role=target|main|other, event=testgas value=X|off,
+  event=badframe hex=...,
   event=collision slave=A answers=N,
   event=closed, event=reopened path=PATH.
 

@@ -133,6 +133,10 @@ QString applyValue(const QString &name, const QString &value, SimOptions &o)
         if (!parseNumber(value, 0.1, 86400, x))
             return bad + "expected 0.1-86400 seconds";
         d.driftPeriodSeconds = x;
+    } else if (name == "gas-time-constant") {
+        if (!parseNumber(value, 0, 3600, x))
+            return bad + "expected 0-3600 seconds";
+        d.gasTimeConstant = x;
     } else if (name == "calib-delay" || name == "turnaround") {
         if (!parseInteger(value, 0, 600000, n))
             return bad + "expected 0-600000 ms";
@@ -170,7 +174,7 @@ QString applyValue(const QString &name, const QString &value, SimOptions &o)
 const char *const valueOptions[] = {
     "address", "hart", "device-type", "unit", "decimals", "ble", "serial", "firmware",
     "gas", "target-gas", "main-gas", "range", "concentration", "main-concentration",
-    "drift", "noise", "drift-period", "calib-delay", "turnaround", "baud", "seed",
+    "drift", "noise", "drift-period", "gas-time-constant", "calib-delay", "turnaround", "baud", "seed",
     "fault", "silent-after", "link", "log",
 };
 
@@ -178,7 +182,7 @@ const char *const valueOptions[] = {
 const char *const detectorKeys[] = {
     "address", "hart", "device-type", "unit", "decimals", "ble", "serial", "firmware",
     "gas", "target-gas", "main-gas", "range", "concentration", "main-concentration",
-    "drift", "noise", "drift-period", "calib-delay", "seed", "fault",
+    "drift", "noise", "drift-period", "gas-time-constant", "calib-delay", "seed", "fault",
 };
 
 void resolveMainConcentration(DetectorSettings &d)

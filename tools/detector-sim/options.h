@@ -29,6 +29,9 @@ struct DetectorSettings
     double noise = 0.05;
     double driftPeriodSeconds = 60.0;
     int calibDelayMs = 3000;
+    // How fast an applied test gas reaches the sensor and clears from it:
+    // the time constant of the reading's rise and fall.
+    double gasTimeConstant = 5.0;
     quint32 seed = 1;
 };
 
