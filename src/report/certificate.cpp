@@ -176,8 +176,8 @@ private:
         if (c.calibrations.isEmpty())
             return heading + QString("<p>%1</p>").arg(esc(tr(kNoCalibrations)));
         // Widths in per cent: a time and a reading each stay on one line.
-        const QVector<QPair<Words, int>> columns{{kTime, 13}, {kKind, 11}, {kTestGas, 18}, {kAsFound, 12},
-                                                 {kAsLeft, 12}, {kCylinder, 17}, {kResult, 17}};
+        const QVector<QPair<Words, int>> columns{{kTime, 15}, {kKind, 10}, {kTestGas, 18}, {kAsFound, 11},
+                                                 {kAsLeft, 11}, {kCylinder, 18}, {kResult, 17}};
         QString rows = "<tr>";
         for (const auto &column : columns)
             rows += QString("<th width='%1%'>%2</th>").arg(column.second).arg(esc(tr(column.first)));
