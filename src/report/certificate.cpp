@@ -88,11 +88,6 @@ QString cell(const QString &text, const char *tag = "td")
     return QString("<%1>%2</%1>").arg(tag, esc(text));
 }
 
-QString rowOf(const QString &name, const QString &value)
-{
-    return "<tr>" + cell(name, "th") + cell(value) + "</tr>";
-}
-
 // Name and value pairs two to a row, so that a page holds the whole visit.
 QString pairedRows(const QVector<QPair<QString, QString>> &pairs)
 {
@@ -181,8 +176,8 @@ private:
         if (c.calibrations.isEmpty())
             return heading + QString("<p>%1</p>").arg(esc(tr(kNoCalibrations)));
         // Widths in per cent: a time and a reading each stay on one line.
-        const QVector<QPair<Words, int>> columns{{kTime, 15}, {kKind, 13}, {kTestGas, 14}, {kAsFound, 12},
-                                                 {kAsLeft, 12}, {kCylinder, 18}, {kResult, 16}};
+        const QVector<QPair<Words, int>> columns{{kTime, 15}, {kKind, 10}, {kTestGas, 18}, {kAsFound, 11},
+                                                 {kAsLeft, 11}, {kCylinder, 18}, {kResult, 17}};
         QString rows = "<tr>";
         for (const auto &column : columns)
             rows += QString("<th width='%1%'>%2</th>").arg(column.second).arg(esc(tr(column.first)));
