@@ -229,10 +229,9 @@ private:
     CalibrationKind currentPointKind() const;
     void endRunningCurrentStep();
     // a detector that left a running operation (detectorsession_restart.cpp)
-    enum class OperationHold { Holds, Left, Unknown };
     bool operationRunning() const;
     void watchRunningOperation(quint16 status);
-    OperationHold confirmOperationHolds();
+    bool operationStillHolds(bool &request);
     void interruptOperations();
     // bump test (detectorsession_bump.cpp)
     void feedBumpTest(bool polled, const QVector<quint16> &input);

@@ -61,15 +61,14 @@ void DetectorSession::sendTestCurrent(quint16 hundredths)
     modbus.IoutTestStart();
 }
 
-// Sent with the save in the tick, the value the view holds now. A value or
-// save the detector did not take ends the point as failed, and its
-// "Завершить" goes out with the same tick.
+// Sent with the save in the tick, the value the view holds now, and only to
+// a detector still in service mode. A value or save the detector did not
+// take ends the point as failed, a save whose answer was lost as unknown;
+// either way its "Завершить" goes out with the same tick.
 void DetectorSession::sendCurrentPoint(CalibrationKind kind)
 {
-    const OperationHold hold = confirmOperationHolds();
-    if (hold == OperationHold::Unknown)
-        (kind == CalibrationKind::Current4mA ? conn.req4maValue : conn.req20maValue) = true;
-    if (hold != OperationHold::Holds)
+    bool &request = kind == CalibrationKind::Current4mA ? conn.req4maValue : conn.req20maValue;
+    if (!operationStillHolds(request))
         return;
     const quint16 hundredths = encodeCurrent(view.currentPointValue(kind));
     emit valueSent(kind, hundredths);

@@ -42,10 +42,7 @@ void DetectorSession::serveGasCalibrationRequests()
 // cannot be read, it waits for the next tick.
 void DetectorSession::sendZeroSave()
 {
-    const OperationHold hold = confirmOperationHolds();
-    if (hold == OperationHold::Unknown)
-        conn.reqZeroSave = true;
-    if (hold != OperationHold::Holds)
+    if (!operationStillHolds(conn.reqZeroSave))
         return;
     waitForCalibration(GasCalibrationPhase::ZeroWaiting);
     emit calibrationSaving(CalibrationKind::Zero);
@@ -69,10 +66,7 @@ void DetectorSession::sendSpanValue()
         endGasCalibration(GasCalibrationEnd::ValueOutOfRange);
         return;
     }
-    const OperationHold hold = confirmOperationHolds();
-    if (hold == OperationHold::Unknown)
-        conn.reqSpanValue = true;
-    if (hold != OperationHold::Holds)
+    if (!operationStillHolds(conn.reqSpanValue))
         return;
     const quint16 value = static_cast<quint16>(encodeScaled(shown, conn.detectorScale, kWordMax));
     // The block keeps the count of its own word 4, which after an import is

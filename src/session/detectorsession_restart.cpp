@@ -44,16 +44,19 @@ void DetectorSession::watchRunningOperation(quint16 status)
 
 // Just before a calibration value or save goes out: the last poll was a
 // second ago, and a detector that restarted since would take the value as
-// a setting and the save as a command of no operation.
-DetectorSession::OperationHold DetectorSession::confirmOperationHolds()
+// a setting and the save as a command of no operation. While the status
+// cannot be read, `request` waits for the next tick.
+bool DetectorSession::operationStillHolds(bool &request)
 {
     const QVector<quint16> status = modbus.readStatusWord();
-    if (status.size() != 1)
-        return OperationHold::Unknown;
+    if (status.size() != 1) {
+        request = true;
+        return false;
+    }
     if (!leftServiceMode(status.first()))
-        return OperationHold::Holds;
+        return true;
     interruptOperations();
-    return OperationHold::Left;
+    return false;
 }
 
 void DetectorSession::interruptOperations()
