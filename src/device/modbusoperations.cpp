@@ -73,11 +73,21 @@ QVector<quint16> ModbusOperations::readInputValuesAll()
     return master->readInputRegisters(Address::kInputValues, kFullInputWords);
 }
 
+void ModbusOperations::noteShortPart(int words, int wanted)
+{
+    if (words != wanted && shortRead.taken())
+        shortRead = master->lastOutcome();
+}
+
 QVector<quint16> ModbusOperations::readHOLDregs()
 {
+    shortRead = ExchangeOutcome();
     QVector<quint16> block = master->readHoldingRegisters(Address::kHoldingBlock, Address::kHoldingFirstHalfWords);
-    block += master->readHoldingRegisters(Address::kHoldingSecondHalf, Address::kHoldingSecondHalfWords);
-    return block;
+    noteShortPart(block.size(), Address::kHoldingFirstHalfWords);
+    const QVector<quint16> second =
+        master->readHoldingRegisters(Address::kHoldingSecondHalf, Address::kHoldingSecondHalfWords);
+    noteShortPart(second.size(), Address::kHoldingSecondHalfWords);
+    return block + second;
 }
 
 QVector<quint16> ModbusOperations::readIdentity()
@@ -87,10 +97,12 @@ QVector<quint16> ModbusOperations::readIdentity()
 
 QVector<QString> ModbusOperations::readGazNameTable()
 {
+    shortRead = ExchangeOutcome();
     QVector<QString> names;
     for (int i = 0; i < Address::kGasNameTableBlocks; ++i) {
         const quint16 start = static_cast<quint16>(Address::kGasNameTable + i * gasNameBlockWords);
         const QVector<quint16> block = master->readInputRegisters(start, gasNameBlockWords);
+        noteShortPart(block.size(), gasNameBlockWords);
         // A block that failed leaves no gap: the later names move up.
         if (block.size() == gasNameBlockWords)
             names += decodeGasNameBlock(block);

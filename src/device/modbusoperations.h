@@ -31,6 +31,10 @@ public:
     // How the last transaction ended; after a write operation of several
     // requests, the one that ended it.
     ExchangeOutcome lastOutcome() const;
+    // Why the last readHOLDregs() or readGazNameTable() came short: the first
+    // of its reads that failed, which the answer to a later one hides from
+    // lastOutcome(). Answered when it came whole.
+    ExchangeOutcome shortReadOutcome() const { return shortRead; }
     // One poll tick: see Modbus::beginRound.
     void beginRound();
 
@@ -65,9 +69,12 @@ public:
 
 private:
     ExchangeOutcome writeValueWord(quint16 word, quint16 value);
+    // Keeps the outcome of the first part of a read that came short.
+    void noteShortPart(int words, int wanted);
 
     Modbus *master;
     bool mixedBlock = false;
+    ExchangeOutcome shortRead;
 };
 
 #endif // MODBUSOPERATIONS_H

@@ -45,7 +45,11 @@ int openDetector(ModbusOperations &device, const CliOptions &options)
 
 QString failedBecause(const ModbusOperations &device, const QString &what)
 {
-    const ExchangeOutcome outcome = device.lastOutcome();
+    return failedBecause(device.lastOutcome(), what);
+}
+
+QString failedBecause(const ExchangeOutcome &outcome, const QString &what)
+{
     switch (outcome.kind()) {
     case ExchangeOutcome::Kind::Answered:
     case ExchangeOutcome::Kind::NoAnswer:
@@ -61,10 +65,8 @@ namespace {
 
 QVector<DetectorFailure> told;
 
-// The failure with the kind of the device's last outcome.
-DetectorFailure outcomeFailure(int address, const QString &what, const ModbusOperations &device)
+DetectorFailure outcomeFailure(int address, const QString &what, const ExchangeOutcome &outcome)
 {
-    const ExchangeOutcome outcome = device.lastOutcome();
     return {address, what, outcomeKindName(outcome.kind()), outcome.exceptionCode()};
 }
 
@@ -89,8 +91,13 @@ int deviceFailed(const CliOptions &options, const QString &what)
 
 int deviceFailed(const CliOptions &options, const QString &what, const ModbusOperations &device)
 {
+    return deviceFailed(options, what, device.lastOutcome());
+}
+
+int deviceFailed(const CliOptions &options, const QString &what, const ExchangeOutcome &outcome)
+{
     const int status = deviceFailed(options, what);
-    told.last() = outcomeFailure(options.address, what, device);
+    told.last() = outcomeFailure(options.address, what, outcome);
     return status;
 }
 
@@ -128,5 +135,6 @@ int readBlock(ModbusOperations &device, const CliOptions &options, QVector<quint
     if (block.size() == kDeviceWords)
         return ExitOk;
     block.clear();
-    return deviceFailed(options, failedBecause(device, "the read of the parameter block"), device);
+    const ExchangeOutcome why = device.shortReadOutcome();
+    return deviceFailed(options, failedBecause(why, "the read of the parameter block"), why);
 }

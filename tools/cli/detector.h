@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVector>
 
+class ExchangeOutcome;
 class ModbusOperations;
 struct CliOptions;
 
@@ -22,11 +23,14 @@ int readBlock(ModbusOperations &device, const CliOptions &options, QVector<quint
 // answer to WHAT", "WHAT was refused: exception 02 (illegal data address)",
 // "WHAT failed: CRC mismatch".
 QString failedBecause(const ModbusOperations &device, const QString &what);
+// The same from a given outcome, such as the part of a read that came short.
+QString failedBecause(const ExchangeOutcome &outcome, const QString &what);
 
 // "address N on PORT: what" on standard error; ExitNoAnswer. With the device,
 // the kind of its last exchange's outcome is kept for --json.
 int deviceFailed(const CliOptions &options, const QString &what);
 int deviceFailed(const CliOptions &options, const QString &what, const ModbusOperations &device);
+int deviceFailed(const CliOptions &options, const QString &what, const ExchangeOutcome &outcome);
 
 // A failure told of one detector, for a JSON document.
 struct DetectorFailure

@@ -71,7 +71,7 @@ int readInfo(ModbusOperations &device, const CliOptions &options, Info &info, QS
         return deviceFailed(options, failedBecause(device, "the read of the input registers"), device);
     const QVector<QString> gasTable = readPatiently([&] { return device.readGazNameTable(); }, gasTableEntries);
     if (gasTable.size() != gasTableEntries) {
-        gasTableFailure = failedBecause(device, "the read of the gas name table");
+        gasTableFailure = failedBecause(device.shortReadOutcome(), "the read of the gas name table");
         return ExitNoAnswer;
     }
     info.targetGas = gasName(gasTable, info.input[TargetGasNumberWord]);
@@ -90,7 +90,7 @@ int runInfo(ModbusOperations &device, const CliOptions &options)
         QString gasTableFailure;
         int read = readInfo(device, one, info, gasTableFailure);
         if (!gasTableFailure.isEmpty())
-            read = deviceFailed(one, gasTableFailure, device);
+            read = deviceFailed(one, gasTableFailure, device.shortReadOutcome());
         if (options.json)
             documents << (info.input.isEmpty() ? failureJson(one.address) : withFailure(info.json(one.address)));
         else if (info.input.isEmpty())

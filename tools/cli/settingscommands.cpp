@@ -196,7 +196,7 @@ int writeOne(ModbusOperations &device, const CliOptions &options, const quint16 
     QVector<quint16> readBack;
     if (written)
         readBack = readPatiently([&] { return device.readHOLDregs(); }, kDeviceWords);
-    const QString readBackFailure = failedBecause(device, "the read-back");
+    const QString readBackFailure = failedBecause(device.shortReadOutcome(), "the read-back");
     // Even after a failed write: its first half carries the service-mode bit.
     const bool restored = wasInService || returnToWorkingMode(device);
     const QString leftInService = restored ? QString() : "; it may be left in service mode";
