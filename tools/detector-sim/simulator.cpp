@@ -204,14 +204,16 @@ void Simulator::answer(const Request &request, const QByteArray &frame, const QV
     if (request.slave == 0)
         return;
     const QVector<Segment> wire = collide(answers, characterNs(options));
-    int answering = 0;
-    for (const QVector<Segment> &a : answers)
-        answering += a.isEmpty() ? 0 : 1;
+    int answering = 0, sender = 0;
+    for (int i = 0; i < answers.size(); ++i) {
+        if (!answers[i].isEmpty() && answering++ == 0)
+            sender = members[i];
+    }
     if (answering > 1)
         logEvent(QString("collision slave=%1 answers=%2").arg(request.slave).arg(answering));
     // The turnaround starts when the request's last character would have
     // come in on the line, not when the pty delivered the whole frame.
-    transmitter.send(wire, frame.size() * characterNs(options));
+    transmitter.send(wire, frame.size() * characterNs(options), sender);
 }
 
 // What one detector sends for a request, with its fault applied, after it has

@@ -26,25 +26,43 @@ void Transmitter::setDescriptor(int descriptor)
     }
 }
 
-void Transmitter::send(const QVector<Segment> &answer, qint64 heardAfterNs)
+void Transmitter::send(const QVector<Segment> &answer, qint64 heardAfterNs, int sender)
 {
     if (fd < 0 || answer.isEmpty())
         return;
+    // The turnaround counts from now, or from the end of what is still on
+    // the line.
+    const qint64 from = qMax(clock.nsecsElapsed() + heardAfterNs, lineFreeNs);
+    if (overtakes(sender, from + answer.first().delayMs * msNs)) {
+        for (int i = answer.size() - 1; i >= 0; --i)
+            queue.prepend({answer[i], -1, 0, sender});
+        startFront(from);
+        pump();
+        return;
+    }
     const bool wasIdle = queue.isEmpty();
     for (const Segment &segment : answer)
-        queue.enqueue({segment, -1, 0});
+        queue.enqueue({segment, -1, 0, sender});
     if (wasIdle) {
-        // The turnaround counts from now, or from the end of what is still
-        // on the line.
-        startFront(qMax(clock.nsecsElapsed() + heardAfterNs, lineFreeNs));
+        startFront(from);
         pump();
     }
 }
 
+// Another detector's answer that has not begun and would begin later.
+bool Transmitter::overtakes(int sender, qint64 startNs) const
+{
+    return !queue.isEmpty() && queue.head().sender != sender && queue.head().sent == 0 &&
+           queue.head().startNs > startNs;
+}
+
 void Transmitter::startFront(qint64 now)
 {
-    if (!queue.isEmpty())
-        queue.head().startNs = now + queue.head().segment.delayMs * msNs;
+    if (queue.isEmpty())
+        return;
+    // One that was overtaken keeps its own time, unless the line is busy then.
+    Pending &head = queue.head();
+    head.startNs = head.startNs < 0 ? now + head.segment.delayMs * msNs : qMax(head.startNs, now);
 }
 
 void Transmitter::pump()

@@ -11,7 +11,9 @@
 // Puts answers on the line one after the other, each segment after its
 // silence and, unless pacing is off, one character per character time, as a
 // UART at the line's baud rate would: a character reaches the reader when its
-// stop bit is over.
+// stop bit is over. One detector answers its requests in turn; another's
+// answer that is due first goes ahead of one still waiting to start, since
+// detectors on a line wait each for itself.
 class Transmitter : public QObject
 {
     Q_OBJECT
@@ -22,18 +24,21 @@ public:
     void setDescriptor(int fd);        // -1: drop everything, write nothing
     // heardAfterNs: how long the request still takes to come in on a real
     // line, where the pty handed it over at once; the answer waits for it.
-    void send(const QVector<Segment> &answer, qint64 heardAfterNs = 0);
+    // sender: which detector answers.
+    void send(const QVector<Segment> &answer, qint64 heardAfterNs = 0, int sender = 0);
     bool idle() const { return queue.isEmpty(); }
 
 private:
     void pump();
     void startFront(qint64 now);
+    bool overtakes(int sender, qint64 startNs) const;
 
     struct Pending
     {
         Segment segment;
         qint64 startNs = -1;  // when its first character goes out
         int sent = 0;
+        int sender = 0;
     };
 
     QQueue<Pending> queue;
