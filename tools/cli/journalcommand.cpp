@@ -16,6 +16,12 @@
 
 namespace {
 
+// The journal's columns that hold a plain number ("." as the point); the
+// readings before and after carry their unit and stay text.
+const QStringList journalNumberColumns{"serial number", "Modbus address", "test gas", "as found", "as left",
+                                       "peak", "T50 s", "T90 s", "threshold 1 s", "threshold 2 s",
+                                       "threshold 3 s", "recovery s"};
+
 // The file --file names; else the journal of a window started in the working
 // directory, then that of the window the desktop menu starts. Empty when
 // neither is there.
@@ -150,7 +156,7 @@ int runJournal(ModbusOperations &, const CliOptions &options)
             shown << read.rows[i];
     }
     if (options.json)
-        return printJson(tableJson(shown)) ? ExitOk : ExitUsage;   // main() says why
+        return printJson(tableJson(shown, journalNumberColumns)) ? ExitOk : ExitUsage;   // main() says why
     if (shown.size() == 1) {
         printLine(options.serial.isEmpty() ? QString("no calibrations in %1").arg(shownPath)
                                            : QString("no calibrations of serial number %1 in %2")

@@ -50,7 +50,7 @@ QJsonObject withFailure(QJsonObject object)
     return object;
 }
 
-QJsonArray tableJson(const QVector<QStringList> &rows)
+QJsonArray tableJson(const QVector<QStringList> &rows, const QStringList &numberColumns)
 {
     QJsonArray list;
     const QStringList header = rows.value(0);
@@ -58,9 +58,14 @@ QJsonArray tableJson(const QVector<QStringList> &rows)
         QJsonObject object;
         for (int c = 0; c < header.size(); ++c) {
             const QString cell = rows[r].value(c);
-            bool whole = false;
-            const qint64 number = cell.toLongLong(&whole);
-            object.insert(header[c], whole ? QJsonValue(number) : QJsonValue(cell));
+            bool number = false;
+            const double value = cell.toDouble(&number);
+            if (!numberColumns.contains(header[c]))
+                object.insert(header[c], cell);
+            else if (cell.isEmpty())
+                object.insert(header[c], QJsonValue::Null);
+            else
+                object.insert(header[c], number ? QJsonValue(value) : QJsonValue(cell));
         }
         list << object;
     }

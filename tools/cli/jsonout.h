@@ -23,9 +23,10 @@ QJsonObject failureJson(int address);
 // The object with "failure" added when one was told of its "address".
 QJsonObject withFailure(QJsonObject object);
 
-// Rows under their header row as objects keyed by the header's names; a cell
-// that is a whole number is a number.
-QJsonArray tableJson(const QVector<QStringList> &rows);
+// Rows under their header row as objects keyed by the header's names. The
+// cells of numberColumns are numbers, null when empty; the others stay text,
+// so that a cylinder lot "0042" keeps its zeros and a column its one type.
+QJsonArray tableJson(const QVector<QStringList> &rows, const QStringList &numberColumns);
 
 // One compact document and a line end on standard output; false as printLine.
 bool printJson(const QJsonValue &value);
