@@ -824,9 +824,10 @@ void TestCli::json_data()
     QTest::newRow("scan, a collision garbled")
         << QStringList{"scan", "--to", "6", "--json"}
         << QStringList{"0.address=1", "1.serialNumber=1002", "2.address=5", "2.failure.kind=garbled"};
-    QTest::newRow("monitor, one object a poll")
-        << QStringList{"--address", "1,2", "monitor", "--count", "1", "--json"}
-        << QStringList{"0.address=1", "0.concentration=2", "1.serialNumber=1002", "1.unit=ppm", "1.status.word=0"};
+    QTest::newRow("monitor, one object a poll, one for a detector not polled")
+        << QStringList{"--address", "1,2,3", "monitor", "--count", "1", "--json"}
+        << QStringList{"0.address=3", "0.failure.kind=no-answer", "1.address=1", "1.concentration=2",
+                       "2.serialNumber=1002", "2.unit=ppm", "2.status.word=0"};
     QTest::newRow("diff-settings")
         << QStringList{"--address", "1", "diff-settings", "DIR/line-2-1002.bin", "--json"}
         << QStringList{"address=1", "differences.0.parameter=unit", "differences.0.detector=%НКПР"};

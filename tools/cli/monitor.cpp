@@ -44,6 +44,12 @@ QString timestamp()
     return now.toString(Qt::ISODateWithMs);
 }
 
+QJsonObject withTime(QJsonObject object)
+{
+    object.insert("time", timestamp());
+    return object;
+}
+
 // The first line of a regular file, read no further than a header can be:
 // a device such as /dev/full never ends a line.
 QString headerOf(const QString &path)
@@ -146,6 +152,11 @@ int runMonitor(ModbusOperations &device, const CliOptions &options)
     QVector<Watched> watched = readBlocks(device, options, status);
     if (status == ExitUsage && !device.isOpen())
         return status;
+    // A reader of the objects learns of a detector that is not polled too.
+    for (const Watched &w : watched) {
+        if (options.json && w.status != ExitOk && !printJson(withTime(failureJson(w.address))))
+            return ExitUsage;   // main() says why
+    }
 
     QElapsedTimer clock;
     clock.start();
