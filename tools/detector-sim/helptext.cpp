@@ -41,8 +41,10 @@ Port and line
                        detector has its own registers and answers at its
                        own address; two at one address both answer, and
                        their bytes collide (AND of the two) into a garbled
-                       answer, logged as event=collision. On a line of
-                       several, log lines end in detector=N. E.g.
+                       answer, logged as event=collision. A slow one's
+                       answer does not hold up another's that is due
+                       first. On a line of several, log lines end in
+                       detector=N. E.g.
                        --detector address=1,serial=1001 --detector
                        address=2,serial=1002,unit=ppm,decimals=2
 
