@@ -685,7 +685,7 @@ void TestCli::failures_data()
                                    << 0;
     QTest::newRow("monitor gives up at the third silent poll")
         << "noanswer,persist,fc=04" << QStringList{"--port", "PORT", "monitor", "--interval", "0.1"} << 1
-        << "no answer to three polls in a row" << 3;
+        << "three polls in a row failed (the last: no answer)" << 3;
     QTest::newRow("standard output full") << "" << QStringList{"--port", "PORT", "info", ">/dev/full"} << 2
                                           << "cannot write standard output: No space left on device" << 0;
 }

@@ -19,8 +19,8 @@ using namespace RegisterModel;
 
 namespace {
 
-// The window gives up on a detector after three polls in a row without an
-// answer; so does the monitor, and polls the others on.
+// The window gives up on a detector after three failed polls in a row; so
+// does the monitor, and polls the others on.
 const int failedPollLimit = 3;
 // One detector's columns, as the monitor has always written them, and a
 // line's, which say whose each row is and carry the status word as a number.
@@ -182,8 +182,13 @@ int runMonitor(ModbusOperations &device, const CliOptions &options)
             if (w.failedPolls >= failedPollLimit) {
                 CliOptions one = options;
                 one.address = w.address;
-                w.status = deviceFailed(one, QString("no answer to three polls in a row")
-                                                 + (options.isList() ? "; the others are polled on" : ""));
+                // Named by how the last one failed: garbled answers are two
+                // devices at one address or noise, not a detector gone.
+                const ExchangeOutcome last = device.lastOutcome();
+                w.status = deviceFailed(one,
+                                        QString("three polls in a row failed (the last: %1)").arg(last.text()) +
+                                            (options.isList() ? "; the others are polled on" : ""),
+                                        last);
             }
         }
         if (polled == 0)
