@@ -643,6 +643,7 @@ void TestCli::certificate()
         return;
     }
     QCOMPARE(run.err, QString());
+    QVERIFY2(run.out.join('\n').contains(" from " + journal + " written to "), qPrintable(run.out.join('\n')));
     QProcess text;
     text.start("pdftotext", {"-raw", pdf, "-"});   // each cell whole, in the order drawn
     QVERIFY2(text.waitForFinished(30000) && text.exitCode() == 0, "pdftotext (poppler-utils) did not read the PDF");

@@ -4,6 +4,8 @@
 #include "options.h"
 #include "output.h"
 
+#include <QFileInfo>
+
 // The certificate is made from the journal alone: the detector's range and
 // thresholds are in its block, which the command does not read, and the
 // certificate says so rather than guess them.
@@ -23,10 +25,10 @@ int runCertificate(ModbusOperations &, const CliOptions &options)
     QString error;
     if (!writeCertificatePdf(certificate, options.output, error))
         return fail(ExitUsage, error);
-    printLine(QString("certificate of serial number %1 (%2 calibrations%3) written to %4")
+    printLine(QString("certificate of serial number %1 (%2 calibrations%3) from %4 written to %5")
                   .arg(certificate.detector.serialNumber)
                   .arg(certificate.calibrations.size())
                   .arg(certificate.bump ? ", a bump test" : "")
-                  .arg(options.output));
+                  .arg(QFileInfo(path).absoluteFilePath(), options.output));
     return ExitOk;
 }
