@@ -25,9 +25,11 @@ int runCertificate(ModbusOperations &, const CliOptions &options)
     QString error;
     if (!writeCertificatePdf(certificate, options.output, error))
         return fail(ExitUsage, error);
-    printLine(QString("certificate of serial number %1 (%2 calibrations%3) from %4 written to %5")
+    const int calibrations = certificate.calibrations.size();
+    printLine(QString("certificate of serial number %1 (%2 calibration%3%4) from %5 written to %6")
                   .arg(certificate.detector.serialNumber)
-                  .arg(certificate.calibrations.size())
+                  .arg(calibrations)
+                  .arg(calibrations == 1 ? "" : "s")
                   .arg(certificate.bump ? ", a bump test" : "")
                   .arg(QFileInfo(path).absoluteFilePath(), options.output));
     return ExitOk;
