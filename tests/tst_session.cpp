@@ -92,33 +92,55 @@ const QStringList kFast{"--fast", "--steady"};
 
 void TestSession::phaseSteps_data()
 {
-    QTest::addColumn<QVector<int>>("steps");   // gas calibration phases, from Idle
+    QTest::addColumn<bool>("current");         // the current output's table, else the gas calibration's
+    QTest::addColumn<QVector<int>>("steps");   // phases, from Idle
     QTest::addColumn<int>("illegal");
     using P = GasCalibrationPhase;
-    QTest::newRow("zero in order") << QVector<int>{int(P::ZeroStarted), int(P::ZeroSaving), int(P::ZeroWaiting), int(P::Idle)} << 0;
-    QTest::newRow("span in order") << QVector<int>{int(P::SpanStarted), int(P::SpanSending), int(P::SpanWaiting)} << 0;
-    QTest::newRow("cancelled at any phase") << QVector<int>{int(P::SpanStarted), int(P::Idle), int(P::ZeroStarted), int(P::Idle)} << 0;
-    QTest::newRow("save without a start") << QVector<int>{int(P::ZeroSaving)} << 1;
-    QTest::newRow("waiting before the save") << QVector<int>{int(P::ZeroStarted), int(P::ZeroWaiting)} << 1;
-    QTest::newRow("span value in a zero") << QVector<int>{int(P::ZeroStarted), int(P::SpanSending)} << 1;
-    QTest::newRow("a second start") << QVector<int>{int(P::ZeroStarted), int(P::SpanStarted)} << 1;
+    QTest::newRow("zero in order") << false << QVector<int>{int(P::ZeroStarted), int(P::ZeroSaving), int(P::ZeroWaiting), int(P::Idle)} << 0;
+    QTest::newRow("span in order") << false << QVector<int>{int(P::SpanStarted), int(P::SpanSending), int(P::SpanWaiting)} << 0;
+    QTest::newRow("cancelled at any phase") << false << QVector<int>{int(P::SpanStarted), int(P::Idle), int(P::ZeroStarted), int(P::Idle)} << 0;
+    QTest::newRow("save without a start") << false << QVector<int>{int(P::ZeroSaving)} << 1;
+    QTest::newRow("waiting before the save") << false << QVector<int>{int(P::ZeroStarted), int(P::ZeroWaiting)} << 1;
+    QTest::newRow("span value in a zero") << false << QVector<int>{int(P::ZeroStarted), int(P::SpanSending)} << 1;
+    QTest::newRow("a second start") << false << QVector<int>{int(P::ZeroStarted), int(P::SpanStarted)} << 1;
+    using C = CurrentPhase;
+    QTest::newRow("current point in order, its stop unconfirmed")
+        << true << QVector<int>{int(C::Point20maStarted), int(C::Point20maSet), int(C::StopUnconfirmed), int(C::Idle)} << 0;
+    QTest::newRow("current value without its start") << true << QVector<int>{int(C::Point4maSet)} << 1;
+    QTest::newRow("20 mA value in a 4 mA point") << true << QVector<int>{int(C::Point4maStarted), int(C::Point20maSet)} << 1;
+    QTest::newRow("a test during a point") << true << QVector<int>{int(C::Point4maStarted), int(C::Testing)} << 1;
 }
+
+namespace {
+
+// Every step through moveTo: the illegal ones counted, -1 if one moved the phase
+// other than the table says.
+template <typename P>
+int stepThrough(Phase<P> &phase, const QVector<int> &steps)
+{
+    P expected = phase();
+    for (int step : steps) {
+        if (phase.moveTo(P(step)))
+            expected = P(step);
+        if (phase() != expected)
+            return -1;
+    }
+    return phase.illegalSteps();
+}
+
+} // namespace
 
 // An illegal step is refused and counted, and the phase stays where it was.
 void TestSession::phaseSteps()
 {
+    QFETCH(bool, current);
     QFETCH(QVector<int>, steps);
     QFETCH(int, illegal);
-    Phase<GasCalibrationPhase> phase(GasCalibrationPhase::Idle, gasCalibrationStepLegal);
-    GasCalibrationPhase expected = GasCalibrationPhase::Idle;
     if (illegal > 0)
         QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^illegal phase step"));
-    for (int step : steps) {
-        if (phase.moveTo(GasCalibrationPhase(step)))
-            expected = GasCalibrationPhase(step);
-        QCOMPARE(phase(), expected);
-    }
-    QCOMPARE(phase.illegalSteps(), illegal);
+    Phase<GasCalibrationPhase> gas(GasCalibrationPhase::Idle, gasCalibrationStepLegal);
+    Phase<CurrentPhase> output(CurrentPhase::Idle, currentStepLegal);
+    QCOMPARE(current ? stepThrough(output, steps) : stepThrough(gas, steps), illegal);
 }
 
 void TestSession::zeroCalibrationEnds_data()

@@ -15,24 +15,26 @@
 // the window had switched on in it.
 struct ConnectionState
 {
-    // One-shot requests raised by the slots and served by the next poll tick,
-    // in this order.
-    bool reqReload = false;
-    bool reqWrite = false;
-    bool reqGasTable = false;
+    // One-shot requests raised by the slots and served by the next poll tick
+    // in this order (DetectorSession::serveRequests): the commands before the
+    // poll, then the reload, the gas switch and the block write; the gas
+    // table after the poll.
     bool reqServiceMode = false;
     bool reqWorkingMode = false;
     bool reqZeroStart = false;
     bool reqZeroSave = false;
     bool reqSpanValue = false;
     bool req4maStart = false;
-    bool req20maStart = false;
     bool req4maValue = false;
+    bool req20maStart = false;
     bool req20maValue = false;
     bool req4maTest = false;
     bool req20maTest = false;
     bool reqCurrentTest = false;
     bool reqTestStop = false;
+    bool reqReload = false;
+    bool reqWrite = false;
+    bool reqGasTable = false;
 
     // A gas switch waiting for the tick, served with the block write: the name
     // to write, null when none waits.
