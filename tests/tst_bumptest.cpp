@@ -161,6 +161,17 @@ void TestBumpTest::onTheDetectorOnlyReads()
 
     QVector<SimRequest> duringTest;
     w.click(w.ui->BumpStart);
+    if (meanwhile.isEmpty()) {
+        // A start that reaches the window past its disabled button begins
+        // nothing while the test runs, and says nothing either.
+        const QStringList texts{w.ui->calib_stat->text(), w.ui->calib_iout_stat->text()};
+        for (const char *slot : {"on_CalibZeroStart_clicked", "on_CalibDiapStart_clicked", "on_Calib4maStart_clicked",
+                                 "on_Test20mA_clicked"})
+            QVERIFY(QMetaObject::invokeMethod(&w.window, slot));
+        QCOMPARE(QStringList({w.ui->calib_stat->text(), w.ui->calib_iout_stat->text()}), texts);
+        QVERIFY(w.probe.session().gasCalibrationPhase() == GasCalibrationPhase::Idle);
+        QVERIFY(w.probe.session().currentPhase() == CurrentPhase::Idle);
+    }
     QVERIFY(w.sim.command("testgas 25"));
     bool gasOff = false;
     QElapsedTimer clock;

@@ -433,8 +433,8 @@ void TestPolling::spanValueMustFitItsRegister()
     const quint16 wordBefore = w.probe->regHold()[13];
     w.ui->CalibrValue->setMaximum(100.0);   // the decode bounds it to what fits
     w.ui->CalibrValue->setValue(value);
-    w.probe->session().startSpanCalibration();
-    w.probe->session().sendSpanCalibration();
+    QVERIFY(w.probe->session().startSpanCalibration());
+    QVERIFY(w.probe->session().sendSpanCalibration());
     w.probe->tick();
 
     if (sent < 0) {

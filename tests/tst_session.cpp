@@ -177,7 +177,7 @@ void TestSession::zeroCalibrationEnds()
     Rig rig;
     QVERIFY2(rig.start(kFast + QStringList{"--calib-delay", "1500"}), qPrintable(rig.sim.errorText()));
 
-    rig.session.startZeroCalibration();
+    QVERIFY(rig.session.startZeroCalibration());
     QCOMPARE(rig.session.gasCalibrationPhase(), GasCalibrationPhase::ZeroStarted);
     QCOMPARE(rig.ticked(3), QStringList({single(3, 0x80), single(12, 0x185D), kPoll}));
     QCOMPARE(rig.session.gasCalibrationPhase(), GasCalibrationPhase::ZeroStarted);
@@ -190,7 +190,7 @@ void TestSession::zeroCalibrationEnds()
     if (!saveFault.isEmpty())
         QVERIFY(rig.sim.command("fault " + saveFault));
     rig.sim.clearEvents();
-    rig.session.saveZeroCalibration();
+    QVERIFY(rig.session.saveZeroCalibration());
     QCOMPARE(rig.session.gasCalibrationPhase(), GasCalibrationPhase::ZeroSaving);
     QCOMPARE(rig.ticked(saveTick.size()), saveTick);
     if (!runFault.isEmpty())
@@ -296,17 +296,17 @@ void TestSession::restartEndsCurrentOperation()
     QObject::connect(&rig.session, &DetectorSession::currentTestInterrupted, [&] { ++testsInterrupted; });
 
     if (point) {
-        rig.session.startCurrentPoint(CalibrationKind::Current4mA);
+        QVERIFY(rig.session.startCurrentPoint(CalibrationKind::Current4mA));
         QCOMPARE(rig.ticked(3), QStringList({single(3, 0x80), single(12, 0x5530), kPoll}));
     } else {
-        rig.session.startCurrentTest(DetectorSession::TestCurrent::TwentyMilliamps);
+        QVERIFY(rig.session.startCurrentTest(DetectorSession::TestCurrent::TwentyMilliamps));
         QCOMPARE(rig.ticked(4), QStringList({single(3, 0x80), single(17, 2000), single(12, 0x3535), kPoll}));
     }
     QVERIFY(rig.sim.command("fault restart=400,fc=04,addr=256"));
     rig.ticked(1);
     QTest::qWait(500);
     if (point)
-        rig.session.setCurrentPoint();
+        QVERIFY(rig.session.setCurrentPoint());
     QCOMPARE(rig.ticked(backTick.size()), backTick);
     QCOMPARE(rig.ticked(nextTick.size()), nextTick);
 
@@ -325,7 +325,7 @@ void TestSession::lostConnectionDuringCurrentTest()
     Rig rig;
     QVERIFY2(rig.start(kFast), qPrintable(rig.sim.errorText()));
 
-    rig.session.startCurrentTest(DetectorSession::TestCurrent::TwentyMilliamps);
+    QVERIFY(rig.session.startCurrentTest(DetectorSession::TestCurrent::TwentyMilliamps));
     QCOMPARE(rig.session.currentPhase(), CurrentPhase::Testing);
     QCOMPARE(rig.ticked(4), QStringList({single(3, 0x80), single(17, 2000), single(12, 0x3535), kPoll}));
 
@@ -366,7 +366,7 @@ void TestSession::unconfirmedTestStopIsRetried()
                      [&](const ExchangeOutcome &outcome) { unconfirmed << outcome; });
     QObject::connect(&rig.session, &DetectorSession::currentTestStopped, [&] { ++stopped; });
 
-    rig.session.startCurrentTest(DetectorSession::TestCurrent::FourMilliamps);
+    QVERIFY(rig.session.startCurrentTest(DetectorSession::TestCurrent::FourMilliamps));
     QCOMPARE(rig.ticked(4), QStringList({single(3, 0x80), single(17, 400), single(12, 0x3535), kPoll}));
     QVERIFY(rig.sim.command("fault " + fault));
     rig.session.stopCurrentTest();

@@ -100,20 +100,25 @@ public:
     bool mainGasHeld() const;
 
     // ---- gas calibration
-    void startZeroCalibration();
-    void saveZeroCalibration();
-    void startSpanCalibration();
-    void sendSpanCalibration();
+    // A calibration or a current-output step starts only from rest, and not
+    // while a bump test watches the readings. Each step says whether it was
+    // taken, so that nothing is shown begun that the session did not begin.
+    bool gasCalibrationCanStart() const;
+    [[nodiscard]] bool startZeroCalibration();
+    [[nodiscard]] bool saveZeroCalibration();
+    [[nodiscard]] bool startSpanCalibration();
+    [[nodiscard]] bool sendSpanCalibration();
     void cancelGasCalibration();
     GasCalibrationPhase gasCalibrationPhase() const { return conn.gasCalibration(); }
 
     // ---- current output
-    void startCurrentPoint(CalibrationKind point);
-    void setCurrentPoint();
+    bool currentCanStart() const;
+    [[nodiscard]] bool startCurrentPoint(CalibrationKind point);
+    [[nodiscard]] bool setCurrentPoint();
     // "Завершить" of a calibration point.
     void stopCurrentPoint();
     enum class TestCurrent { FourMilliamps, TwentyMilliamps, Entered };
-    void startCurrentTest(TestCurrent current);
+    [[nodiscard]] bool startCurrentTest(TestCurrent current);
     void stopCurrentTest();
     CurrentPhase currentPhase() const { return conn.current(); }
 

@@ -83,25 +83,34 @@ void DetectorSession::sendCurrentPoint(CalibrationKind kind)
         endCurrentPoint(kind, CurrentPointEnd::Failed);
 }
 
-void DetectorSession::startCurrentPoint(CalibrationKind point)
+bool DetectorSession::currentCanStart() const
+{
+    return conn.current.is(CurrentPhase::Idle) && !bump.running();
+}
+
+bool DetectorSession::startCurrentPoint(CalibrationKind point)
 {
     const bool at4 = point == CalibrationKind::Current4mA;
-    if (!conn.current.moveTo(at4 ? CurrentPhase::Point4maStarted : CurrentPhase::Point20maStarted))
-        return;
+    if (!currentCanStart() || !conn.current.moveTo(at4 ? CurrentPhase::Point4maStarted : CurrentPhase::Point20maStarted))
+        return false;
     conn.reqServiceMode = true;
     (at4 ? conn.req4maStart : conn.req20maStart) = true;
     emit phasesChanged();
+    return true;
 }
 
 // The output now carries the calibrated current: "Завершить" stays usable so
 // the user can check it on the meter and then end the step.
-void DetectorSession::setCurrentPoint()
+bool DetectorSession::setCurrentPoint()
 {
     const bool at4 = conn.current.is(CurrentPhase::Point4maStarted);
+    if (!at4 && !conn.current.is(CurrentPhase::Point20maStarted))
+        return false;
     if (!conn.current.moveTo(at4 ? CurrentPhase::Point4maSet : CurrentPhase::Point20maSet))
-        return;
+        return false;
     (at4 ? conn.req4maValue : conn.req20maValue) = true;
     emit phasesChanged();
+    return true;
 }
 
 // Before "Калибровать" no value went out: the point is cancelled, not
@@ -122,10 +131,10 @@ void DetectorSession::endCurrentPoint(CalibrationKind kind, CurrentPointEnd end)
 }
 
 // The entered test current is the view's when the request is served.
-void DetectorSession::startCurrentTest(TestCurrent current)
+bool DetectorSession::startCurrentTest(TestCurrent current)
 {
-    if (!conn.current.moveTo(CurrentPhase::Testing))
-        return;
+    if (!currentCanStart() || !conn.current.moveTo(CurrentPhase::Testing))
+        return false;
     conn.reqServiceMode = true;
     switch (current) {
     case TestCurrent::FourMilliamps:
@@ -139,6 +148,7 @@ void DetectorSession::startCurrentTest(TestCurrent current)
         break;
     }
     emit phasesChanged();
+    return true;
 }
 
 // Pressed again while a stop waits for its confirmation, it changes nothing:

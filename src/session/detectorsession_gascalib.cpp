@@ -153,39 +153,50 @@ CalibrationKind DetectorSession::gasCalibrationKind() const
     }
 }
 
-void DetectorSession::startZeroCalibration()
+bool DetectorSession::gasCalibrationCanStart() const
 {
-    if (!conn.gasCalibration.moveTo(GasCalibrationPhase::ZeroStarted))
-        return;
+    return conn.gasCalibration.is(GasCalibrationPhase::Idle) && !bump.running();
+}
+
+bool DetectorSession::startZeroCalibration()
+{
+    if (!gasCalibrationCanStart() || !conn.gasCalibration.moveTo(GasCalibrationPhase::ZeroStarted))
+        return false;
     conn.reqServiceMode = true;
     conn.reqZeroStart = true;
     emit phasesChanged();
+    return true;
 }
 
-void DetectorSession::saveZeroCalibration()
+bool DetectorSession::saveZeroCalibration()
 {
-    if (!conn.gasCalibration.moveTo(GasCalibrationPhase::ZeroSaving))
-        return;
+    if (!conn.gasCalibration.is(GasCalibrationPhase::ZeroStarted)
+        || !conn.gasCalibration.moveTo(GasCalibrationPhase::ZeroSaving))
+        return false;
     conn.reqZeroSave = true;
     emit phasesChanged();
+    return true;
 }
 
 // The span command travels with the value; starting only puts the detector
 // into service mode.
-void DetectorSession::startSpanCalibration()
+bool DetectorSession::startSpanCalibration()
 {
-    if (!conn.gasCalibration.moveTo(GasCalibrationPhase::SpanStarted))
-        return;
+    if (!gasCalibrationCanStart() || !conn.gasCalibration.moveTo(GasCalibrationPhase::SpanStarted))
+        return false;
     conn.reqServiceMode = true;
     emit phasesChanged();
+    return true;
 }
 
-void DetectorSession::sendSpanCalibration()
+bool DetectorSession::sendSpanCalibration()
 {
-    if (!conn.gasCalibration.moveTo(GasCalibrationPhase::SpanSending))
-        return;
+    if (!conn.gasCalibration.is(GasCalibrationPhase::SpanStarted)
+        || !conn.gasCalibration.moveTo(GasCalibrationPhase::SpanSending))
+        return false;
     conn.reqSpanValue = true;
     emit phasesChanged();
+    return true;
 }
 
 void DetectorSession::cancelGasCalibration()

@@ -84,7 +84,8 @@ void MainWindow::showTestStopNotConfirmed(const ExchangeOutcome &outcome)
 
 void MainWindow::on_Calib4maStart_clicked()
 {
-    session.startCurrentPoint(CalibrationKind::Current4mA);
+    if (!session.startCurrentPoint(CalibrationKind::Current4mA))
+        return;
     ui->Calib4maStop->setFocus();
     ui->calib_iout_stat->setText(tr("Калибровка 4 мА, ожидание ввода данных"));
     beginRecord(currentRecord, CalibrationKind::Current4mA);
@@ -92,7 +93,8 @@ void MainWindow::on_Calib4maStart_clicked()
 
 void MainWindow::on_Calib4maSet_clicked()
 {
-    session.setCurrentPoint();
+    if (!session.setCurrentPoint())
+        return;
     ui->Calib4maStop->setFocus();
     ui->calib_iout_stat->setText(tr("Калибровка 4 мА завершена, тест 4мА"));
 }
@@ -104,7 +106,8 @@ void MainWindow::on_Calib4maStop_clicked()
 
 void MainWindow::on_Calib20maStart_clicked()
 {
-    session.startCurrentPoint(CalibrationKind::Current20mA);
+    if (!session.startCurrentPoint(CalibrationKind::Current20mA))
+        return;
     ui->Calib20maStop->setFocus();
     ui->calib_iout_stat->setText(tr("Калибровка 20 мА, ожидание ввода данных"));
     beginRecord(currentRecord, CalibrationKind::Current20mA);
@@ -112,7 +115,8 @@ void MainWindow::on_Calib20maStart_clicked()
 
 void MainWindow::on_Calib20maSet_clicked()
 {
-    session.setCurrentPoint();
+    if (!session.setCurrentPoint())
+        return;
     ui->Calib20maStop->setFocus();
     ui->calib_iout_stat->setText(tr("Калибровка 20 мА завершена, тест 20 мА"));
 }
@@ -124,14 +128,16 @@ void MainWindow::on_Calib20maStop_clicked()
 
 void MainWindow::on_Test4mA_clicked()
 {
-    session.startCurrentTest(DetectorSession::TestCurrent::FourMilliamps);
+    if (!session.startCurrentTest(DetectorSession::TestCurrent::FourMilliamps))
+        return;
     ui->TestStop->setFocus();
     ui->calib_iout_stat->setText(tr("Тестирование токового выхода на 4 мА"));
 }
 
 void MainWindow::on_Test20mA_clicked()
 {
-    session.startCurrentTest(DetectorSession::TestCurrent::TwentyMilliamps);
+    if (!session.startCurrentTest(DetectorSession::TestCurrent::TwentyMilliamps))
+        return;
     ui->TestStop->setFocus();
     ui->calib_iout_stat->setText(tr("Тестирование токового выхода на 20 мА"));
 }
@@ -140,7 +146,8 @@ void MainWindow::on_Test20mA_clicked()
 // holds when it serves the request.
 void MainWindow::on_Test_clicked()
 {
-    session.startCurrentTest(DetectorSession::TestCurrent::Entered);
+    if (!session.startCurrentTest(DetectorSession::TestCurrent::Entered))
+        return;
     ui->TestStop->setFocus();
     ui->calib_iout_stat->setText(
         tr("Тестирование токового выхода на %1 мА").arg(ui->TestIoutValue->value(), 0, 'f', 2));

@@ -72,7 +72,8 @@ void MainWindow::showGasCalibrationEnd(CalibrationKind kind, GasCalibrationEnd e
 
 void MainWindow::on_CalibZeroStart_clicked()
 {
-    session.startZeroCalibration();
+    if (!session.startZeroCalibration())
+        return;
     ui->CalibZeroEsc->setFocus();
     ui->calib_stat->setText(tr("Калибровка нуля началась"));
     beginRecord(gasRecord, CalibrationKind::Zero);
@@ -80,7 +81,8 @@ void MainWindow::on_CalibZeroStart_clicked()
 
 void MainWindow::on_CalibZeroSet_clicked()
 {
-    session.saveZeroCalibration();
+    if (!session.saveZeroCalibration())
+        return;
     ui->calib_stat->setText(tr("Калибровка нуля продолжается"));
 }
 
@@ -91,7 +93,8 @@ void MainWindow::on_CalibZeroEsc_clicked()
 
 void MainWindow::on_CalibDiapStart_clicked()
 {
-    session.startSpanCalibration();
+    if (!session.startSpanCalibration())
+        return;
     ui->CalibDiapEsc->setFocus();
     ui->calib_stat->setText(tr("Калибровка диапазона началась"));
     beginRecord(gasRecord, CalibrationKind::Span);
@@ -103,7 +106,8 @@ void MainWindow::on_CalibDiapSet_clicked()
 {
     if (!detectorScaleOrExplain())
         return;
-    session.sendSpanCalibration();
+    if (!session.sendSpanCalibration())
+        return;
     ui->calib_stat->setText(tr("Калибровка диапазона продолжается"));
 }
 

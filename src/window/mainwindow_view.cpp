@@ -145,7 +145,7 @@ void MainWindow::showPhases()
 void MainWindow::showGasCalibrationPhase()
 {
     const GasCalibrationPhase phase = session.gasCalibrationPhase();
-    const bool idle = phase == GasCalibrationPhase::Idle && !session.bumpTestRunning();
+    const bool idle = session.gasCalibrationCanStart();
     ui->CalibZeroStart->setEnabled(idle);
     ui->CalibDiapStart->setEnabled(idle);
     ui->CalibZeroSet->setEnabled(phase == GasCalibrationPhase::ZeroStarted);
@@ -160,7 +160,7 @@ void MainWindow::showGasCalibrationPhase()
 void MainWindow::showCurrentPhase()
 {
     const CurrentPhase phase = session.currentPhase();
-    const bool idle = phase == CurrentPhase::Idle && !session.bumpTestRunning();
+    const bool idle = session.currentCanStart();
     for (QWidget *start : {static_cast<QWidget *>(ui->Calib4maStart), static_cast<QWidget *>(ui->Calib20maStart),
                            static_cast<QWidget *>(ui->Test4mA), static_cast<QWidget *>(ui->Test20mA),
                            static_cast<QWidget *>(ui->TestIoutValue), static_cast<QWidget *>(ui->Test)})
