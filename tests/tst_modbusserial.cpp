@@ -240,6 +240,9 @@ void TestModbusSerial::lineKeptInStep_data()
     const QByteArray first = readAnswer(1, 0x04, {0xAAAA, 1}), second = readAnswer(1, 0x04, {0xBBBB, 2});
     const QByteArray third = readAnswer(1, 0x04, {0xCCCC, 3});
     const QByteArray junk(30, '\x55');
+    // An answer of another word count is not this read's, whatever it holds.
+    QTest::newRow("three words for two asked")
+        << QVector<PtyReply>{PtyReply::after(5, readAnswer(1, 0x04, {0xDDDD, 4, 5}))} << "r" << "-" << 1;
     // The read waits 60 ms; bytes that come later belong to no request.
     QTest::newRow("late bytes let pass before the next request")
         << QVector<PtyReply>{PtyReply::trickle(junk, 70, 1, 5), PtyReply::after(5, second)} << "r r" << "- bbbb" << 2;

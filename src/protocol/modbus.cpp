@@ -491,9 +491,11 @@ QVector<quint16> Modbus::readRegisters(quint8 function, quint16 startAddress, qu
 {
     const QByteArray request = buildReadRequest(slaveAddress, function, startAddress, count);
     const QByteArray answer = sendRequest(request, readAnswerTimeout(count));
-    const QVector<quint16> words = evaluateReadAnswer(request, answer);
+    const QVector<quint16> words = evaluateReadAnswer(request, answer);   // and its debug line
     settleIfFailed();
-    return words;
+    // The exchange's one judgement decides: an answer it did not take (of
+    // another word count, say) gives no words, whatever they look like.
+    return outcome.taken() ? words : QVector<quint16>();
 }
 
 ExchangeOutcome Modbus::writeRegisters(const QByteArray &request, int timeout)
