@@ -831,7 +831,8 @@ void TestCli::json_data()
                        "2.serialNumber=1002", "2.unit=ppm", "2.status.word=0"};
     QTest::newRow("diff-settings")
         << QStringList{"--address", "1", "diff-settings", "DIR/line-2-1002.bin", "--json"}
-        << QStringList{"address=1", "differences.0.parameter=unit", "differences.0.detector=%НКПР"};
+        << QStringList{"address=1", "differences.0.parameter=unit", "differences.0.detector=%НКПР",
+                       "differences.0.file=ppm"};
 }
 
 void TestCli::json()

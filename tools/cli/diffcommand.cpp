@@ -58,11 +58,13 @@ int writeCsv(const QString &path, const QStringList &header, const QVector<Setti
     return ExitOk;
 }
 
-QJsonArray rowsJson(const QStringList &header, const QVector<SettingRow> &rows)
+// The sides under fixed keys, not the file names the table's header shows,
+// so that a script finds a value whatever the file is called.
+QJsonArray rowsJson(const QString &firstKey, const QString &secondKey, const QVector<SettingRow> &rows)
 {
     QJsonArray list;
     for (const SettingRow &row : rows)
-        list << QJsonObject{{"parameter", row.name}, {header[1], row.first}, {header[2], row.second}};
+        list << QJsonObject{{"parameter", row.name}, {firstKey, row.first}, {secondKey, row.second}};
     return list;
 }
 
@@ -85,9 +87,10 @@ Comparison compare(const CliOptions &options, const QStringList &header, const q
     return c;
 }
 
-QJsonObject comparisonJson(const Comparison &c)
+QJsonObject comparisonJson(const Comparison &c, const QString &firstKey, const QString &secondKey)
 {
-    return {{"differences", rowsJson(c.header, c.differences)}, {"identity", rowsJson(c.header, c.identity)}};
+    return {{"differences", rowsJson(firstKey, secondKey, c.differences)},
+            {"identity", rowsJson(firstKey, secondKey, c.identity)}};
 }
 
 // The report of one comparison: table, CSV or JSON.
@@ -115,7 +118,7 @@ int diffFiles(const CliOptions &options)
         return status;
     const Comparison c = compare(options, {"parameter", options.file, options.secondFile}, first, second);
     if (options.json) {
-        QJsonObject document = comparisonJson(c);
+        QJsonObject document = comparisonJson(c, "first", "second");
         document.insert("first", options.file);
         document.insert("second", options.secondFile);
         printJson(document);
@@ -147,7 +150,7 @@ int runDiffSettings(ModbusOperations &device, const CliOptions &options)
         std::copy(words.cbegin(), words.cend(), detector);
         const Comparison c = compare(one, {"parameter", "detector", one.file}, detector, file);
         if (options.json) {
-            QJsonObject document = comparisonJson(c);
+            QJsonObject document = comparisonJson(c, "detector", "file");
             document.insert("address", one.address);
             document.insert("file", one.file);
             documents << document;
