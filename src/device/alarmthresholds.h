@@ -15,6 +15,7 @@ struct AlarmThreshold
     bool on = false;
     bool rising = true;
     double level = 0;
+    double hysteresis = 0;
 };
 
 using AlarmThresholds = std::array<AlarmThreshold, 3>;

@@ -82,6 +82,15 @@ void setStoredValue(const Parameter &parameter, quint16 *block, quint32 value)
     block[parameter.word] = quint16(kept | ((value << shiftOf(parameter.mask)) & parameter.mask));
 }
 
+quint32 storedValue(const char *name, const quint16 *block)
+{
+    for (const Parameter &parameter : parameterTable()) {
+        if (qstrcmp(parameter.name, name) == 0)
+            return storedValue(parameter, block);
+    }
+    return 0;
+}
+
 quint32 fieldMaximum(const Parameter &parameter)
 {
     if (parameter.highWord != none)

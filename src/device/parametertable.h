@@ -50,6 +50,8 @@ const QVector<Parameter> &parameterTable();
 
 // The stored integer, shifted down to bit 0.
 quint32 storedValue(const Parameter &parameter, const quint16 *block);
+// The same by the parameter's name; 0 for a name the table does not hold.
+quint32 storedValue(const char *name, const quint16 *block);
 // Puts a stored integer, clamped to the field, back into the block.
 void setStoredValue(const Parameter &parameter, quint16 *block, quint32 value);
 // The largest stored integer the field holds.

@@ -9,7 +9,6 @@
 #include "inifile.h"
 #include "journalreader.h"
 #include "language.h"
-#include "parametertable.h"
 #include "registermodel.h"
 
 using namespace RegisterModel;
@@ -21,15 +20,6 @@ using namespace RegisterModel;
 namespace {
 
 const QDate kNoExpiry(2000, 1, 1);   // the date box's "not entered"
-
-quint32 stored(const char *name, const quint16 *block)
-{
-    for (const Parameter &p : parameterTable()) {
-        if (qstrcmp(p.name, name) == 0)
-            return storedValue(p, block);
-    }
-    return 0;
-}
 
 QString journalPathHere()
 {
@@ -59,24 +49,20 @@ void MainWindow::showRememberedEntries()
 QStringList MainWindow::thresholdsAsLeft() const
 {
     const ConnectionState &conn = session.connection();
-    const quint16 *block = conn.detectorBlock.constData();
-    const double scale = conn.detectorScale;
-    const QString unit = conn.detectorUnit;
-    auto level = [&](const char *name) { return QString::number(stored(name, block) / scale, 'f', conn.detectorDecimals); };
+    auto quantity = [&](double value) { return QString::number(value, 'f', conn.detectorDecimals); };
+    const AlarmThresholds thresholds = session.detectorThresholds();
     QStringList lines;
     for (int n = 1; n <= 2; ++n) {
-        const QByteArray key = "threshold " + QByteArray::number(n);
-        const bool below = stored(key + " direction", block) != 0;
+        const AlarmThreshold &t = thresholds[size_t(n - 1)];
         lines << tr("Порог %1: %2 %3, %4, гистерезис %5 %3")
                      .arg(n)
-                     .arg(level(key + " level"), unit, below ? tr("по понижению") : tr("по превышению"),
-                          level(key + " hysteresis"));
+                     .arg(quantity(t.level), conn.detectorUnit, t.rising ? tr("по превышению") : tr("по понижению"),
+                          quantity(t.hysteresis));
     }
-    if (stored("threshold 3", block) != 0)
-        lines << tr("Порог 3: %1 %2, гистерезис %3 %2")
-                     .arg(level("threshold 3 level"), unit, level("threshold 3 hysteresis"));
-    else
-        lines << tr("Порог 3: выключен");
+    const AlarmThreshold &third = thresholds[2];
+    lines << (third.on ? tr("Порог 3: %1 %2, гистерезис %3 %2")
+                             .arg(quantity(third.level), conn.detectorUnit, quantity(third.hysteresis))
+                       : tr("Порог 3: выключен"));
     return lines;
 }
 
