@@ -115,6 +115,13 @@ struct ConnectionState
 
 
     bool blockRead() const { return !detectorBlock.isEmpty(); }
+    // A request raised that writes to the detector when the tick serves it.
+    bool writeRequested() const
+    {
+        return reqServiceMode || reqWorkingMode || reqZeroStart || reqZeroSave || reqSpanValue || req4maStart
+               || req4maValue || req20maStart || req20maValue || req4maTest || req20maTest || reqCurrentTest
+               || reqTestStop || reqWrite;
+    }
     bool gasWantedIsMain() const { return gasSwitch.is(GasSwitchPhase::ToMain); }
     bool gasCalibrationRunning() const { return !gasCalibration.is(GasCalibrationPhase::Idle); }
     int illegalSteps() const

@@ -78,11 +78,7 @@ void DetectorSession::bumpTestStepped()
 // Anything raised that would write to the detector at the next tick.
 bool DetectorSession::writeAhead() const
 {
-    const bool requested = conn.reqWrite || conn.reqServiceMode || conn.reqWorkingMode || conn.reqZeroStart
-                           || conn.reqZeroSave || conn.reqSpanValue || conn.req4maStart || conn.req20maStart
-                           || conn.req4maValue || conn.req20maValue || conn.req4maTest || conn.req20maTest
-                           || conn.reqCurrentTest || conn.reqTestStop;
-    return requested || !conn.gasWanted.isNull() || conn.newAddress != 0 || conn.gasCalibrationRunning()
+    return conn.writeRequested() || !conn.gasWanted.isNull() || conn.newAddress != 0 || conn.gasCalibrationRunning()
            || !conn.current.is(CurrentPhase::Idle) || conn.currentForced || conn.calibrationForced
            || conn.mainGasActive;
 }

@@ -91,8 +91,9 @@ bool DetectorSession::currentCanStart() const
 bool DetectorSession::startCurrentPoint(CalibrationKind point)
 {
     const bool at4 = point == CalibrationKind::Current4mA;
-    if (!currentCanStart() || !conn.current.moveTo(at4 ? CurrentPhase::Point4maStarted : CurrentPhase::Point20maStarted))
+    if (!currentCanStart())
         return false;
+    conn.current.moveTo(at4 ? CurrentPhase::Point4maStarted : CurrentPhase::Point20maStarted);
     conn.reqServiceMode = true;
     (at4 ? conn.req4maStart : conn.req20maStart) = true;
     emit phasesChanged();
@@ -106,8 +107,7 @@ bool DetectorSession::setCurrentPoint()
     const bool at4 = conn.current.is(CurrentPhase::Point4maStarted);
     if (!at4 && !conn.current.is(CurrentPhase::Point20maStarted))
         return false;
-    if (!conn.current.moveTo(at4 ? CurrentPhase::Point4maSet : CurrentPhase::Point20maSet))
-        return false;
+    conn.current.moveTo(at4 ? CurrentPhase::Point4maSet : CurrentPhase::Point20maSet);
     (at4 ? conn.req4maValue : conn.req20maValue) = true;
     emit phasesChanged();
     return true;
@@ -133,8 +133,9 @@ void DetectorSession::endCurrentPoint(CalibrationKind kind, CurrentPointEnd end)
 // The entered test current is the view's when the request is served.
 bool DetectorSession::startCurrentTest(TestCurrent current)
 {
-    if (!currentCanStart() || !conn.current.moveTo(CurrentPhase::Testing))
+    if (!currentCanStart())
         return false;
+    conn.current.moveTo(CurrentPhase::Testing);
     conn.reqServiceMode = true;
     switch (current) {
     case TestCurrent::FourMilliamps:

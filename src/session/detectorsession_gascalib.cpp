@@ -160,8 +160,9 @@ bool DetectorSession::gasCalibrationCanStart() const
 
 bool DetectorSession::startZeroCalibration()
 {
-    if (!gasCalibrationCanStart() || !conn.gasCalibration.moveTo(GasCalibrationPhase::ZeroStarted))
+    if (!gasCalibrationCanStart())
         return false;
+    conn.gasCalibration.moveTo(GasCalibrationPhase::ZeroStarted);
     conn.reqServiceMode = true;
     conn.reqZeroStart = true;
     emit phasesChanged();
@@ -170,9 +171,9 @@ bool DetectorSession::startZeroCalibration()
 
 bool DetectorSession::saveZeroCalibration()
 {
-    if (!conn.gasCalibration.is(GasCalibrationPhase::ZeroStarted)
-        || !conn.gasCalibration.moveTo(GasCalibrationPhase::ZeroSaving))
+    if (!conn.gasCalibration.is(GasCalibrationPhase::ZeroStarted))
         return false;
+    conn.gasCalibration.moveTo(GasCalibrationPhase::ZeroSaving);
     conn.reqZeroSave = true;
     emit phasesChanged();
     return true;
@@ -182,8 +183,9 @@ bool DetectorSession::saveZeroCalibration()
 // into service mode.
 bool DetectorSession::startSpanCalibration()
 {
-    if (!gasCalibrationCanStart() || !conn.gasCalibration.moveTo(GasCalibrationPhase::SpanStarted))
+    if (!gasCalibrationCanStart())
         return false;
+    conn.gasCalibration.moveTo(GasCalibrationPhase::SpanStarted);
     conn.reqServiceMode = true;
     emit phasesChanged();
     return true;
@@ -191,9 +193,9 @@ bool DetectorSession::startSpanCalibration()
 
 bool DetectorSession::sendSpanCalibration()
 {
-    if (!conn.gasCalibration.is(GasCalibrationPhase::SpanStarted)
-        || !conn.gasCalibration.moveTo(GasCalibrationPhase::SpanSending))
+    if (!conn.gasCalibration.is(GasCalibrationPhase::SpanStarted))
         return false;
+    conn.gasCalibration.moveTo(GasCalibrationPhase::SpanSending);
     conn.reqSpanValue = true;
     emit phasesChanged();
     return true;
