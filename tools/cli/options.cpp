@@ -121,6 +121,16 @@ QString localeLanguage()
     return "en";
 }
 
+// journal --due and certificate: the months between calibrations.
+bool takeMonths(const QCommandLineParser &parser, CliOptions &options, QString &error)
+{
+    if (parser.isSet("months") && !intValue(parser.value("months"), 1, 120, options.months)) {
+        error = rangeError("months", parser.value("months"), "1-120");
+        return false;
+    }
+    return true;
+}
+
 bool takeCertificateOptions(const QCommandLineParser &parser, CliOptions &options, QString &error)
 {
     if (options.serial.isEmpty() || options.output.isEmpty()) {
@@ -140,10 +150,8 @@ bool takeCertificateOptions(const QCommandLineParser &parser, CliOptions &option
             return false;
         }
     }
-    if (parser.isSet("months") && !intValue(parser.value("months"), 1, 120, options.months)) {
-        error = rangeError("months", parser.value("months"), "1-120");
+    if (!takeMonths(parser, options, error))
         return false;
-    }
     options.language = parser.isSet("lang") ? parser.value("lang") : localeLanguage();
     if (options.language != "ru" && options.language != "en") {
         error = rangeError("lang", parser.value("lang"), "ru or en");
@@ -169,10 +177,8 @@ bool takeNumbers(const QCommandLineParser &parser, CliOptions &options, QString 
     }
     if (options.command == "certificate")
         return takeCertificateOptions(parser, options, error);
-    if (parser.isSet("months") && !intValue(parser.value("months"), 1, 120, options.months)) {
-        error = rangeError("months", parser.value("months"), "1-120");
+    if (!takeMonths(parser, options, error))
         return false;
-    }
     if (parser.isSet("bump-days") && !intValue(parser.value("bump-days"), 1, 3650, options.bumpDays)) {
         error = rangeError("bump-days", parser.value("bump-days"), "1-3650");
         return false;
